@@ -7,10 +7,16 @@
 namespace halvo::cli {
 
 extern const Subcommand kColorCommand;
+extern const Subcommand kEepromCommand;
+extern const Subcommand kIdentifyCommand;
+extern const Subcommand kPortsCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
         kColorCommand,
+        kPortsCommand,
+        kIdentifyCommand,
+        kEepromCommand,
     };
     return commands;
 }

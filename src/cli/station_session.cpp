@@ -1,0 +1,101 @@
+#include "cli/station_session.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace halvo::cli {
+
+bool StationSession::TakeOptions(Args& args, Options& options, std::string* error) {
+    options.simulate = args.takeFlag("--simulate");
+    if (auto port = args.takeOption("--monitor")) {
+        options.monitorPort = *port;
+    }
+    if (auto file = args.takeOption("--log")) {
+        options.logFile = *file;
+    }
+    options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
+    if (options.simulate && !options.monitorPort.empty()) {
+        *error = "--simulate and --monitor exclude each other";
+        return false;
+    }
+    if (!options.simulate && options.monitorPort.empty()) {
+        *error = "give --monitor <port> or --simulate";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::unique_ptr<Scheduler> MakeScheduler(bool simulate) {
+    if (simulate) {
+        return std::make_unique<VirtualScheduler>();
+    }
+    return std::make_unique<RealTimeScheduler>();
+}
+
+}  // namespace
+
+StationSession::StationSession(const Options& options, CliIo io)
+    : options_(options),
+      io_(io),
+      scheduler_(MakeScheduler(options.simulate)),
+      echo_(options.verbose ? io.err : nullptr),
+      sender_(monitorLink_, log_, *scheduler_, task_) {
+    if (options.simulate) {
+        virtual_ = static_cast<VirtualScheduler*>(scheduler_.get());
+        sim_ = std::make_unique<sim::SimStation>(*scheduler_);
+        sim_->install();
+    } else {
+        realTime_ = static_cast<RealTimeScheduler*>(scheduler_.get());
+    }
+    log_.addListener(&echo_);
+}
+
+StationSession::~StationSession() {
+    log_.removeListener(&echo_);
+    monitorLink_.close();
+}
+
+bool StationSession::openMonitor(const char* command) {
+    monitorLink_.setMonitorSettings(options_.simulate ? sim::kSimMonitorPort : options_.monitorPort);
+    if (monitorLink_.open()) {
+        return true;
+    }
+    log_.logMessage("Cannot open monitor port", kChannelSys);
+    std::fprintf(io_.err, "halvo-cli %s: cannot open monitor port %s: %s\n", command,
+                 monitorLink_.portName.c_str(), monitorLink_.lastError().c_str());
+    return false;
+}
+
+bool StationSession::runUntil(const std::function<bool()>& done, int64_t maxMs) {
+    return virtual_ != nullptr ? virtual_->runUntil(done, maxMs) : realTime_->runUntil(done, maxMs);
+}
+
+bool StationSession::saveLog(const char* command) {
+    if (options_.logFile.empty()) {
+        return true;
+    }
+    std::FILE* f = std::fopen(options_.logFile.c_str(), "wb");
+    if (f == nullptr) {
+        std::fprintf(io_.err, "halvo-cli %s: cannot write the log to %s: %s\n", command, options_.logFile.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    // The station's text files end their lines with CR LF.
+    std::string text;
+    for (char c : log_.text()) {
+        if (c == '\n') {
+            text += '\r';
+        }
+        text += c;
+    }
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0 || !ok) {
+        std::fprintf(io_.err, "halvo-cli %s: writing %s failed\n", command, options_.logFile.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace halvo::cli

@@ -1,0 +1,115 @@
+#include "common/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace halvo {
+namespace {
+
+bool Fail(std::string* error, const std::string& what) {
+    if (error) {
+        *error = what + ": " + std::strerror(errno);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error) {
+    std::string pattern = path + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return Fail(error, "cannot create a file beside " + path);
+    }
+    const std::string temp(name.data());
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            Fail(error, "cannot write " + path);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    // Keep the permissions an existing file had; a new one gets the usual rw-r--r-- (umask).
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        ::fchmod(fd, st.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    if (::fsync(fd) != 0) {
+        Fail(error, "cannot write " + path);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::close(fd) != 0) {
+        Fail(error, "cannot write " + path);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        Fail(error, "cannot replace " + path);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data, std::string* error, size_t maxBytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Fail(error, "cannot open " + path);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return Fail(error, "cannot read " + path);
+    }
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            Fail(error, "cannot read " + path);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        if (out.size() + static_cast<size_t>(n) > maxBytes) {
+            ::close(fd);
+            if (error) {
+                *error = path + " is larger than " + std::to_string(maxBytes) + " bytes";
+            }
+            return false;
+        }
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    data = std::move(out);
+    return true;
+}
+
+}  // namespace halvo

@@ -1,0 +1,19 @@
+#pragma once
+
+// Whole-file reads and writes. Writes go to a temporary file beside the target that is renamed
+// over it only when everything is on disk, so a full disk or a crash never leaves a half-written
+// file in place of a good one.
+
+#include <cstddef>
+#include <string>
+
+namespace halvo {
+
+bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error);
+
+// Reads a whole file of at most maxBytes. False with *error set when it cannot be read or is
+// larger.
+bool ReadWholeFile(const std::string& path, std::string& data, std::string* error,
+                   size_t maxBytes = 256u * 1024u * 1024u);
+
+}  // namespace halvo

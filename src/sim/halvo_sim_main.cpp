@@ -1,0 +1,99 @@
+// halvo-sim: the simulated station served over pseudo-terminals, for end-to-end runs of the
+// real binaries. Prints one line per served device ("monitor /dev/pts/5") and runs until killed.
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "sim/pty_server.h"
+#include "sim/sim_station.h"
+#include "station/scheduler.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnSignal(int) {
+    stopRequested = 1;
+}
+
+const char* kUsage =
+    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE]\n\n"
+    "Serves the simulated Vorla monitor on a pseudo-terminal and prints its path as\n"
+    "\"monitor <path>\". Runs in real time until interrupted.\n"
+    "  --seed N          repeatable noise and factory data (default 1)\n"
+    "  --model TEXT      the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
+    "  --info BYTE       the model-info byte (default 0x90)\n"
+    "  --capability BYTE the extended query's answer byte (default 0x15)\n";
+
+bool ParseByte(const std::string& text, uint8_t& out) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || v < 0 || v > 255) {
+        return false;
+    }
+    out = static_cast<uint8_t>(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace halvo;
+    cli::Args args(std::vector<std::string>(argv + 1, argv + argc));
+    if (args.takeFlag("--help") || args.takeFlag("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    sim::SimStationConfig config;
+    if (auto seed = args.takeOption("--seed")) {
+        const auto v = cli::ParseLong(*seed);
+        if (!v || *v < 0) {
+            std::fprintf(stderr, "halvo-sim: --seed needs a whole number\n\n%s", kUsage);
+            return 2;
+        }
+        config.seed = static_cast<uint32_t>(*v);
+        config.monitor.seed = config.seed;
+    }
+    if (auto model = args.takeOption("--model")) {
+        config.monitor.versionText = *model;
+    }
+    if (auto info = args.takeOption("--info")) {
+        if (!ParseByte(*info, config.monitor.modelInfo)) {
+            std::fprintf(stderr, "halvo-sim: --info needs a byte (0..255, 0x.. allowed)\n\n%s", kUsage);
+            return 2;
+        }
+    }
+    if (auto cap = args.takeOption("--capability")) {
+        if (!ParseByte(*cap, config.monitor.capability)) {
+            std::fprintf(stderr, "halvo-sim: --capability needs a byte (0..255, 0x.. allowed)\n\n%s", kUsage);
+            return 2;
+        }
+    }
+    if (!args.positionals().empty() || !args.error().empty()) {
+        std::fprintf(stderr, "halvo-sim: %s\n\n%s", args.error().empty() ? "unexpected argument" : args.error().c_str(),
+                     kUsage);
+        return 2;
+    }
+
+    RealTimeScheduler clock;
+    sim::SimStation station(clock, config);
+    sim::PtyServer server;
+    std::string error;
+    const std::string monitorPath = server.serve(station.monitorEndpoint(), &error);
+    if (monitorPath.empty()) {
+        std::fprintf(stderr, "halvo-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("monitor %s\n", monitorPath.c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    while (!stopRequested) {
+        server.pump(1);
+    }
+    return 0;
+}

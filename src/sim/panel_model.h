@@ -1,0 +1,70 @@
+#pragma once
+
+// The simulated panel: what light a Vorla monitor's LCD emits for a linear drive of its three
+// channels, at a place on the screen. Native primaries of a wide-gamut panel, white near 7000 K,
+// a black level, peak luminance that follows the backlight, and a smooth fall-off of luminance
+// towards the corners with one side a little brighter.
+
+#include <array>
+#include <cstdint>
+
+namespace halvo::sim {
+
+struct Xyz {
+    double X = 0.0;
+    double Y = 0.0;
+    double Z = 0.0;
+};
+
+struct Chromaticity {
+    double x;
+    double y;
+};
+
+struct PanelConfig {
+    Chromaticity red{0.690, 0.306};
+    Chromaticity green{0.236, 0.718};
+    Chromaticity blue{0.149, 0.049};
+    Chromaticity white{0.3058, 0.3181};  // native white, a little below 7000 K
+    double peakLuminance = 265.0;        // cd/m2 at full drive, backlight 255, screen centre
+    double blackLuminance = 0.18;        // cd/m2 at zero drive
+    // The LCD's own response per channel: linear light = code ^ gamma.
+    std::array<double, 3> channelGamma{2.42, 2.37, 2.46};
+    // Luminance at the corners relative to the centre, and the extra brightness of the right
+    // edge relative to the left.
+    double cornerFalloff = 0.13;
+    double rightSideGain = 0.03;
+};
+
+class PanelModel {
+public:
+    explicit PanelModel(const PanelConfig& config = PanelConfig());
+
+    const PanelConfig& config() const { return config_; }
+
+    // Light for a linear drive (each channel 0..1, 1 = the channel's full native output) with
+    // backlight level 0..255, at screen position (px, py) in 0..1 from the top left.
+    Xyz emit(const std::array<double, 3>& linearDrive, int backlight, double px, double py) const;
+
+    // The LCD's response: linear light of a channel for a normalised code 0..1.
+    double channelResponse(int channel, double code) const;
+
+    // Relative luminance at a screen position (1 at the centre).
+    double positionFactor(double px, double py) const;
+
+    // XYZ of each primary at full drive, centre, backlight 255 (columns of the panel matrix).
+    const std::array<Xyz, 3>& primaries() const { return primaries_; }
+
+private:
+    PanelConfig config_;
+    std::array<Xyz, 3> primaries_;
+};
+
+// Centre of a probe place on the screen: cells 1..9 row by row from the top left.
+struct ScreenPoint {
+    double px;
+    double py;
+};
+ScreenPoint CellCentre(int cell);
+
+}  // namespace halvo::sim

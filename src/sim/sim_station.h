@@ -1,0 +1,64 @@
+#pragma once
+
+// The simulated station: one panel with its monitor firmware, the instruments that measure it,
+// and the probe an operator would hold. Installing it registers its devices as in-process serial
+// ports (SIM-MONITOR, ...), so the station opens them like any port.
+
+#include <memory>
+#include <string>
+
+#include "sim/panel_model.h"
+#include "sim/sim_monitor.h"
+#include "station/scheduler.h"
+
+namespace halvo::sim {
+
+inline constexpr const char* kSimMonitorPort = "SIM-MONITOR";
+
+struct SimStationConfig {
+    PanelConfig panel;
+    MonitorConfig monitor;
+    uint32_t seed = 1;
+};
+
+class SimStation {
+public:
+    SimStation(const Clock& clock, const SimStationConfig& config = SimStationConfig());
+    ~SimStation();
+    SimStation(const SimStation&) = delete;
+    SimStation& operator=(const SimStation&) = delete;
+
+    // Registers the devices' ports; uninstall (or destruction) removes them.
+    void install();
+    void uninstall();
+
+    PanelModel& panel() { return *panel_; }
+    SimMonitor& monitor() { return *monitor_; }
+    std::shared_ptr<SimMonitor> monitorEndpoint() { return monitor_; }
+
+    // Where the probe is: it follows the target marker, as an operator would, and otherwise stays.
+    ScreenPoint probe();
+    void placeProbe(ScreenPoint point) { probe_ = point; followMarker_ = false; }
+    void followMarker() { followMarker_ = true; }
+    // The light at the probe.
+    Xyz lightAtProbe();
+
+    const Clock& clock() const { return clock_; }
+
+private:
+    const Clock& clock_;
+    SimStationConfig config_;
+    std::unique_ptr<PanelModel> panel_;
+    std::shared_ptr<SimMonitor> monitor_;
+    ScreenPoint probe_{0.5, 0.5};
+    bool followMarker_ = true;
+    bool installed_ = false;
+};
+
+// The screen cell (1..9) of a target-marker code: 0..8 the first sweep (Center, Left Middle,
+// Left Top, Center Top, Right Top, Right Middle, Right Bottom, Center Bottom, Left Bottom), 9..17
+// the refinement order (Left Top, Left Middle, Left Bottom, Center Top, Right Top, Center, Right
+// Middle, Center Bottom, Right Bottom). 0 for codes without a place.
+int CellOfMarker(int code);
+
+}  // namespace halvo::sim

@@ -1,0 +1,137 @@
+// halvo-cli ports, identify and eeprom against the simulated monitor, scripted ports and a
+// halvo-sim process over a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "common/file_io.h"
+#include "support/capture.h"
+#include "support/recording_endpoint.h"
+
+namespace halvo {
+namespace {
+
+using test::RunCliCaptured;
+
+std::string TempPath(const std::string& name) {
+    return ::testing::TempDir() + "halvo_cli_" + name;
+}
+
+TEST(CliIdentify, PrintsTheSimulatedMonitor) {
+    const auto r = RunCliCaptured({"identify", "--simulate", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"port\":\"SIM-MONITOR\",\"versionText\":\"TXM-600-HD-S V1.02\",\"recognisedModel\":true,"
+              "\"modelTxm400\":false,\"modelTxm600HdS\":true,\"modelInfo\":144,\"calibrationId\":\"VRL000001\","
+              "\"backlight\":200,\"capability\":16,\"supported\":true}\n");
+    const auto text = RunCliCaptured({"identify", "--simulate"});
+    EXPECT_NE(text.out.find("Version text      TXM-600-HD-S V1.02\n"), std::string::npos);
+    EXPECT_NE(text.out.find("Supported         yes\n"), std::string::npos);
+}
+
+TEST(CliIdentify, WritesTheStationLogAndEchoesIt) {
+    const std::string logFile = TempPath("identify.log");
+    const auto r = RunCliCaptured({"identify", "--simulate", "--log", logFile, "-v"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("SYS:Monitor = TXM-600-HD-S V1.02\n"), std::string::npos);
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(logFile, saved, nullptr));
+    EXPECT_EQ(saved,
+              "SYS:Change Monitor's Serial Mode\r\nSYS:Monitor = TXM-600-HD-S V1.02\r\n"
+              "SYS:Calibration ID=VRL000001\r\nSYS:Draw target marker\r\n");
+    std::remove(logFile.c_str());
+}
+
+TEST(CliIdentify, FailsWithAMessageWhenThePortIsMissingOrTheMonitorSilent) {
+    const auto missing = RunCliCaptured({"identify", "--monitor", "ttyHALVO-MISSING"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot open monitor port ttyHALVO-MISSING"), std::string::npos) << missing.err;
+    EXPECT_TRUE(missing.out.empty());
+
+    test::ScopedEndpoint silent("TEST-SILENT");
+    const auto quiet = RunCliCaptured({"identify", "--monitor", "TEST-SILENT"});
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_NE(quiet.err.find("did not answer"), std::string::npos) << quiet.err;
+    // It still sent the whole sequence (real time: about three seconds of waits).
+    EXPECT_EQ(silent->writes.size(), 7u);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"identify"}, {"identify", "--simulate", "--monitor", "x"}, {"identify", "--simulate", "extra"}}) {
+        EXPECT_EQ(RunCliCaptured(args).exitCode, 2);
+    }
+}
+
+TEST(CliEeprom, ReadsAndWritesImagesAndRefusesWrongSizes) {
+    const std::string image = TempPath("eeprom.bin");
+    const auto read = RunCliCaptured({"eeprom", "read", "--simulate", "--out", image});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_NE(read.out.find("calibration ID \"VRL000001      \""), std::string::npos) << read.out;
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(image, bytes, nullptr));
+    EXPECT_EQ(bytes.size(), 1485u);
+
+    const auto write = RunCliCaptured({"eeprom", "write", "--simulate", "--in", image});
+    EXPECT_EQ(write.exitCode, 0) << write.err;
+
+    const std::string shortImage = TempPath("short.bin");
+    ASSERT_TRUE(WriteFileAtomically(shortImage, std::string(100, 'x'), nullptr));
+    const auto refused = RunCliCaptured({"eeprom", "write", "--simulate", "--in", shortImage});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("holds 100 bytes"), std::string::npos) << refused.err;
+
+    EXPECT_EQ(RunCliCaptured({"eeprom", "read", "--simulate"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"eeprom", "copy", "--simulate", "--out", image}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"eeprom", "write", "--simulate", "--in", TempPath("absent.bin")}).exitCode, 1);
+    std::remove(image.c_str());
+    std::remove(shortImage.c_str());
+}
+
+TEST(CliPorts, ListsExtraPorts) {
+    ::setenv("HALVO_EXTRA_PORTS", "/tmp/halvo-port-x", 1);
+    const auto r = RunCliCaptured({"ports"});
+    ::unsetenv("HALVO_EXTRA_PORTS");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("/tmp/halvo-port-x\n"), std::string::npos);
+}
+
+// halvo-sim as its own process, identified over a real pseudo-terminal in real time.
+TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::execl(HALVO_SIM_BINARY, "halvo-sim", "--model", "TXM-400 V3.00", "--info", "0x08", nullptr);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::FILE* lines = ::fdopen(out[0], "r");
+    char line[256] = {0};
+    ASSERT_NE(std::fgets(line, sizeof line, lines), nullptr);
+    std::string served(line);
+    ASSERT_EQ(served.rfind("monitor ", 0), 0u) << served;
+    const std::string path = served.substr(8, served.size() - 9);
+
+    const auto r = RunCliCaptured({"identify", "--monitor", path, "--json"});
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::fclose(lines);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"versionText\":\"TXM-400 V3.00\",\"recognisedModel\":true,\"modelTxm400\":true"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"modelInfo\":8"), std::string::npos);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
+}  // namespace halvo
