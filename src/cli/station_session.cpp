@@ -1,7 +1,6 @@
 #include "cli/station_session.h"
 
-#include <cerrno>
-#include <cstring>
+#include "common/file_io.h"
 
 namespace halvo::cli {
 
@@ -72,30 +71,20 @@ bool StationSession::runUntil(const std::function<bool()>& done, int64_t maxMs) 
     return virtual_ != nullptr ? virtual_->runUntil(done, maxMs) : realTime_->runUntil(done, maxMs);
 }
 
-bool StationSession::saveLog(const char* command) {
-    if (options_.logFile.empty()) {
+bool SaveLogFile(const StationLog& log, const std::string& path, CliIo io, const char* command) {
+    if (path.empty()) {
         return true;
     }
-    std::FILE* f = std::fopen(options_.logFile.c_str(), "wb");
-    if (f == nullptr) {
-        std::fprintf(io_.err, "halvo-cli %s: cannot write the log to %s: %s\n", command, options_.logFile.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
-    // The station's text files end their lines with CR LF.
-    std::string text;
-    for (char c : log_.text()) {
-        if (c == '\n') {
-            text += '\r';
-        }
-        text += c;
-    }
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(io_.err, "halvo-cli %s: writing %s failed\n", command, options_.logFile.c_str());
+    std::string error;
+    if (!WriteFileAtomically(path, WithCrLf(log.text()), &error)) {
+        std::fprintf(io.err, "halvo-cli %s: cannot write the log: %s\n", command, error.c_str());
         return false;
     }
     return true;
+}
+
+bool StationSession::saveLog(const char* command) {
+    return SaveLogFile(log_, options_.logFile, io_, command);
 }
 
 }  // namespace halvo::cli

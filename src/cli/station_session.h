@@ -34,6 +34,9 @@ private:
     std::FILE* to_;
 };
 
+// Writes the station log to a file (CR LF lines); nothing for an empty path. False with a message.
+bool SaveLogFile(const StationLog& log, const std::string& path, CliIo io, const char* command);
+
 class StationSession {
 public:
     // Options every station subcommand takes: --simulate | --monitor <port>, --log <file>, -v.

@@ -9,6 +9,7 @@ namespace halvo::cli {
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
+extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
 
 const std::vector<Subcommand>& Subcommands() {
@@ -16,6 +17,7 @@ const std::vector<Subcommand>& Subcommands() {
         kColorCommand,
         kPortsCommand,
         kIdentifyCommand,
+        kMeasureCommand,
         kEepromCommand,
     };
     return commands;

@@ -21,6 +21,18 @@ bool Fail(std::string* error, const std::string& what) {
 
 }  // namespace
 
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (const char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error) {
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

@@ -9,6 +9,10 @@
 
 namespace halvo {
 
+// Text with every line feed written as carriage return + line feed, as the station's text
+// files have always been stored.
+std::string WithCrLf(const std::string& text);
+
 bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error);
 
 // Reads a whole file of at most maxBytes. False with *error set when it cannot be read or is

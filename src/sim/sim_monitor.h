@@ -100,7 +100,7 @@ private:
     std::map<int, RgbGains> presets_;
 
     // The picture.
-    std::array<double, 3> patternCode_{0.0, 0.0, 0.0};  // normalised 0..1 per channel
+    std::array<double, 3> patternCode_{1.0, 1.0, 1.0};  // normalised 0..1 per channel; white at power-on
     int markerCode_ = -1;
     int backlight_;
     int shownPreset_ = 6500;

@@ -20,7 +20,9 @@ SimStation::SimStation(const Clock& clock, const SimStationConfig& config)
     : clock_(clock),
       config_(config),
       panel_(std::make_unique<PanelModel>(config.panel)),
-      monitor_(std::make_shared<SimMonitor>(clock, *panel_, config.monitor)) {}
+      monitor_(std::make_shared<SimMonitor>(clock, *panel_, config.monitor)),
+      ca_(std::make_shared<SimCa>(
+          clock, [this] { return lightAtProbe(); }, config.ca)) {}
 
 SimStation::~SimStation() {
     uninstall();
@@ -28,12 +30,14 @@ SimStation::~SimStation() {
 
 void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
+    PortRegistry::instance().add(kSimCaPort, ca_);
     installed_ = true;
 }
 
 void SimStation::uninstall() {
     if (installed_) {
         PortRegistry::instance().remove(kSimMonitorPort);
+        PortRegistry::instance().remove(kSimCaPort);
         installed_ = false;
     }
 }

@@ -8,16 +8,19 @@
 #include <string>
 
 #include "sim/panel_model.h"
+#include "sim/sim_ca.h"
 #include "sim/sim_monitor.h"
 #include "station/scheduler.h"
 
 namespace halvo::sim {
 
 inline constexpr const char* kSimMonitorPort = "SIM-MONITOR";
+inline constexpr const char* kSimCaPort = "SIM-CA";
 
 struct SimStationConfig {
     PanelConfig panel;
     MonitorConfig monitor;
+    SimCaConfig ca;
     uint32_t seed = 1;
 };
 
@@ -35,6 +38,8 @@ public:
     PanelModel& panel() { return *panel_; }
     SimMonitor& monitor() { return *monitor_; }
     std::shared_ptr<SimMonitor> monitorEndpoint() { return monitor_; }
+    SimCa& ca() { return *ca_; }
+    std::shared_ptr<SimCa> caEndpoint() { return ca_; }
 
     // Where the probe is: it follows the target marker, as an operator would, and otherwise stays.
     ScreenPoint probe();
@@ -50,6 +55,7 @@ private:
     SimStationConfig config_;
     std::unique_ptr<PanelModel> panel_;
     std::shared_ptr<SimMonitor> monitor_;
+    std::shared_ptr<SimCa> ca_;
     ScreenPoint probe_{0.5, 0.5};
     bool followMarker_ = true;
     bool installed_ = false;

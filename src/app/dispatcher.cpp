@@ -1,0 +1,245 @@
+// The timed task dispatcher: seven one-shot timers carry all lasting work in short steps.
+// 1 prepares the instrument, 2 triggers a measurement and pings the monitor, 3 reads both and
+// hands the reading to the task in progress, 5 steps the identification, 6 counts down the
+// completion notice, 7 steps the full calibration sequence.
+
+#include "app/halvo_dlg.h"
+#include "colorimetry/chromaticity.h"
+#include "colorimetry/evaluation.h"
+#include "common/text_format.h"
+
+namespace halvo {
+
+void CHalvoDlg::onTimer(int id) {
+    // Every timer is one-shot: the scheduler has stopped it; whatever runs next re-arms one.
+    switch (id) {
+        case kTimerPrepare: timerPrepare(); break;
+        case kTimerTrigger: timerTrigger(); break;
+        case kTimerRead: timerRead(); break;
+        case kTimerAux: break;  // armed by some steps, no step of its own
+        case kTimerIdentify: timerIdentify(); break;
+        case kTimerCountdown: timerCountdown(); break;
+        case kTimerSequence:
+            if (steps_.sequence) {
+                steps_.sequence();
+            } else {
+                log_.logMessage("Copying calibration data is not available in this build.", kChannelSys);
+            }
+            break;
+        case kTimerPostedCommands:
+            while (!posted_.empty()) {
+                const auto [group, item] = posted_.front();
+                posted_.pop_front();
+                handleOperatorCommand(group, item);
+            }
+            break;
+        default: break;
+    }
+}
+
+void CHalvoDlg::timerIdentify() {
+    if (const std::optional<int> next = identification_.step(task_.stepCounter, task_.positionIndex)) {
+        scheduler_.arm(kTimerIdentify, *next);
+        return;
+    }
+    scheduler_.arm(kTimerPrepare, 10);
+}
+
+void CHalvoDlg::timerPrepare() {
+    int delay = 500;
+    if (instrumentOpen() && instrument_) {
+        delay = instrument_->prepare();
+    }
+    scheduler_.arm(kTimerTrigger, delay);
+}
+
+void CHalvoDlg::timerTrigger() {
+    const bool measuring = window_.continuouslyChecked || task_.CalibrationState != kTaskIdle;
+    if (instrumentOpen() && instrument_) {
+        if (!measuring) {
+            sender_.sendMonitorCommand(MonitorCommand::KeepAlive, 0, 0);
+            scheduler_.arm(kTimerRead, 100);
+            return;
+        }
+        const InstrumentDriver::Trigger t = instrument_->trigger();
+        if (t.rearm) {
+            scheduler_.arm(kTimerTrigger, t.delayMs);
+            return;
+        }
+    }
+    scheduler_.arm(kTimerRead, instrument_ ? instrument_->waitMs() : setup_.measurementWaitMs());
+    if (task_.CalibrationState == kTaskWhitePoint && task_.stepCounter == 1) {
+        sender_.sendMonitorCommand(MonitorCommand::GetRgbGain, 0, 0);
+    } else {
+        sender_.sendMonitorCommand(MonitorCommand::KeepAlive, 0, 0);
+    }
+}
+
+void CHalvoDlg::timerRead() {
+    if (task_.CalibrationState != kTaskGammaUpload) {
+        const int instrumentBytes = instrument_ ? instrument_->pollCount(window_.continuouslyChecked) : 0;
+        monitorReply = monitorLink_.readChunk();
+        updateLinkIndicators(static_cast<int>(monitorReply.size()), instrumentBytes, false);
+
+        if (!window_.continuouslyChecked && task_.CalibrationState == kTaskIdle) {
+            scheduler_.arm(kTimerTrigger, 200);
+            task_.stepCounter = 0;
+            return;
+        }
+
+        const RawReading raw = instrument_ ? instrument_->read() : RawReading();
+        if (!raw.ok) {
+            scheduler_.arm(kTimerTrigger, raw.retryMs);
+            return;
+        }
+        const SensorOffsets offsets = setup_.readOffsets();
+        const double x = raw.x + offsets.dx / 10000.0;
+        const double y = raw.y + offsets.dy / 10000.0;
+        const double lv = raw.lv + offsets.dLv;
+
+        ReadingFromChromaticity(x, y, lv, currentReading);
+        if (!raw.recordFilled) {
+            currentRecord = EvaluateXyY(x, y, lv);
+        }
+        // The colour temperature and Duv shown come from the locus spline.
+        currentReading.duv = currentRecord.duv;
+        currentReading.cct = static_cast<int32_t>(currentRecord.cct);
+        currentReading.u = currentRecord.u;
+        currentReading.vp = currentRecord.vp;
+        currentReading.lv = currentRecord.Y;
+        showCurrentReading();
+        if (readingObserver) {
+            readingObserver();
+        }
+    }
+
+    if (task_.CalibrationState == kTaskIdle) {
+        scheduler_.arm(kTimerTrigger, 500);
+        task_.stepCounter = 0;
+        return;
+    }
+    if (!instrumentOpen()) {
+        return;  // the cycle rests until the next connect or command
+    }
+    if (measure_.autoJigChecked && !jigReady) {
+        scheduler_.arm(kTimerTrigger, 500);
+        return;
+    }
+    runTaskTable();
+}
+
+// The tests are made one after another, each on the value CalibrationState has at that moment:
+// a step that changes the task can let a later test fire in the same tick.
+void CHalvoDlg::runTaskTable() {
+    const auto run = [this](const std::function<void()>& routine) {
+        if (routine) {
+            routine();
+        } else {
+            taskUnavailable();
+        }
+    };
+    int32_t& state = task_.CalibrationState;
+    if (state >= 1 && state <= 4) {
+        if (steps_.measurementStep) {
+            steps_.measurementStep(state);
+        } else {
+            taskUnavailable();
+        }
+    }
+    if (state >= 1 && state < 9 && steps_.measurementProgress) {
+        steps_.measurementProgress();
+    }
+    if (state == kTaskWhitePoint) {
+        run(steps_.whitePoint);
+    }
+    if (state == kTaskGamma) {
+        run(steps_.gamma);
+    }
+    if (state == kTaskGammaUpload) {
+        run(steps_.gammaUpload);
+    }
+    if (state == kTaskModelDependent) {
+        const MonitorIdentity& m = identification_.identity();
+        const uint8_t info = m.modelInfo;
+        int variant = 0;
+        bool uniformity = false;
+        if ((info & 0x90) == 0x90) {
+            variant = 1;
+        } else if (m.recognisedModel) {
+            if (info & 0x80) {
+                variant = 2;
+            } else if (info == 8) {
+                uniformity = true;
+            } else {
+                variant = 3;
+            }
+        } else {
+            variant = 4;
+        }
+        if (uniformity) {
+            run(steps_.uniformity);
+        } else if (steps_.gammaVariant) {
+            steps_.gammaVariant(variant);
+        } else {
+            taskUnavailable();
+        }
+    }
+    if (state == kTaskColorSpace) {
+        run(steps_.colourSpace);
+    }
+    if (state == kTaskWhitePointReadBack) {
+        run(steps_.whitePointReadBack);
+    }
+    if (state == kTaskColorSpaceUpload) {
+        run(steps_.colourSpaceUpload);
+    }
+    if (state == kTaskPanelGamma) {
+        run(steps_.panelGamma);
+    }
+    if (state == kTaskInputSource) {
+        run(steps_.inputSource);
+    }
+    if (state == kTaskAdc || state == kTaskAdcSecond) {
+        run(steps_.adc);
+    }
+    if (state == kTaskAging) {
+        run(steps_.aging);
+    }
+    if (state == kTaskSingleMeasurement) {
+        window_.measureText = "Measure";
+        state = kTaskIdle;
+        // Back to the idle ping loop; without this the cycle would stop after a single reading
+        // and the link indicators would freeze.
+        scheduler_.arm(kTimerTrigger, 500);
+        ui_.refresh();
+    }
+}
+
+void CHalvoDlg::taskUnavailable() {
+    log_.logMessage(Format("Task %d is not available in this build.", task_.CalibrationState), kChannelSys);
+    task_.CalibrationState = kTaskIdle;
+    task_.stepCounter = 0;
+    calib_.running = false;
+    measure_.running = false;
+    setRunControlsEnabled(true);
+    scheduler_.arm(kTimerTrigger, 500);
+}
+
+void CHalvoDlg::timerCountdown() {
+    notices_.countdownText = Format("%d", completionCountdown) + " Sec";
+    publishNotices();
+    --completionCountdown;
+    if (completionCountdown >= 0) {
+        scheduler_.arm(kTimerCountdown, 1000);
+        return;
+    }
+    completionCountdown = 15;
+    stopTimers(kTimerPrepare, kTimerIdentify);
+    sender_.sendMonitorCommand(MonitorCommand::SaveEeprom, 255, 2000);
+    scheduler_.arm(kTimerTrigger, 2000);
+    notices_.completionOpen = false;
+    publishNotices();
+    ui_.stopSound();
+}
+
+}  // namespace halvo

@@ -1,0 +1,291 @@
+#include "app/halvo_dlg.h"
+
+#include <cmath>
+
+#include "common/text_format.h"
+#include "monitor/port_endpoint.h"
+
+namespace halvo {
+
+CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
+    : scheduler_(scheduler),
+      ui_(ui),
+      options_(std::move(options)),
+      sender_(monitorLink_, log_, scheduler_, task_),
+      identification_(sender_, log_),
+      eeprom_(sender_, log_, scheduler_),
+      instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord},
+      setup_(*this, ui) {
+    identification_.setListener(this);
+    scheduler_.setTimerHandler([this](int id) { onTimer(id); });
+    if (!options_.enumeratePorts) {
+        options_.enumeratePorts = EnumerateSerialPorts;
+    }
+}
+
+CHalvoDlg::~CHalvoDlg() {
+    for (int id = kTimerPrepare; id <= kTimerSequence; ++id) {
+        scheduler_.stop(id);
+    }
+    scheduler_.stop(kTimerPostedCommands);
+    scheduler_.setTimerHandler(nullptr);
+    if (instrument_) {
+        instrument_->disconnect();
+    }
+    instrumentLink_.close();
+    monitorLink_.close();
+}
+
+std::string CHalvoDlg::aboutText() const {
+    return Format("Tintara- V%d.%d", options_.versionMajor, options_.versionMinor);
+}
+
+bool CHalvoDlg::initDialog() {
+    resetTaskState();
+    links_.update(0, 0, true);
+    window_.monitorIndicatorOn = false;
+    window_.instrumentIndicatorOn = false;
+    const std::vector<std::string> ports = options_.enumeratePorts();
+    if (ports.empty()) {
+        ui_.messageBox("No COMM port exists!");
+        return false;
+    }
+    setup_.create(options_.versionMajor * 100 + options_.versionMinor, ports, options_.workingDirectory);
+    window_.pagesCreated = true;
+    window_.monitorName = "Monitor";
+    window_.instrumentName = "Colorimeter";
+    window_.readingValues = {"x", "y", "u'", "v'", "Lv", "T", "\u0394uv"};
+    window_.selectedTab = kTabSetup;
+    postOperatorCommand(2, 7);
+    measure_.autoJigEnabled = false;
+    window_.continuouslyChecked = true;
+    window_.continuouslyEnabled = false;
+    window_.measureEnabled = false;
+    setConnectedControls(false);
+    ui_.refresh();
+    return true;
+}
+
+void CHalvoDlg::resetTaskState() {
+    task_.CalibrationState = kTaskIdle;
+    task_.stepCounter = 0;
+    task_.positionIndex = 0;
+    referenceLuminance = 100;
+    measure_.running = false;
+}
+
+// ---- Identification ----
+
+void CHalvoDlg::onVersion(const MonitorIdentity& identity) {
+    window_.monitorName = identity.versionText;
+    calib_.tenBit = identity.recognisedModel;
+    ui_.refresh();
+}
+
+void CHalvoDlg::onCalibrationId(const std::string& id) {
+    window_.calId = id.substr(0, 9);
+    calib_.calibrationId = id;
+    calibrationId = id;
+}
+
+void CHalvoDlg::onBacklight(uint8_t level) {
+    calib_.backlight = level;
+    calib_.backlightText = std::to_string(level);
+}
+
+void CHalvoDlg::onMarkerDrawn(int32_t positionIndex) {
+    window_.probePosition = positionIndex + 1;
+}
+
+// ---- Connect and disconnect ----
+
+InstrumentKind CHalvoDlg::selectedKind() const {
+    const int k = setup_.instrumentKind();
+    return static_cast<InstrumentKind>(k >= 0 && k < kInstrumentKindCount ? k : 0);
+}
+
+InstrumentSettings CHalvoDlg::instrumentSettings() const {
+    InstrumentSettings s;
+    s.port = setup_.instrumentPort.text();
+    s.line = setup_.instrumentLine();
+    s.measurementWaitMs = setup_.measurementWaitMs();
+    s.cs200SpeedIndex = setup_.measurementSpeed.selected;
+    s.cs200DurationSeconds = setup_.measurementDurationSeconds();
+    s.pelkoDeviceIndex = setup_.pelkoDevices.selected;
+    s.calibrationIndex = setup_.calFile.selected;
+    return s;
+}
+
+void CHalvoDlg::onConnectClicked(bool checked) {
+    if (checked) {
+        connect();
+    } else {
+        disconnect();
+    }
+    ui_.refresh();
+}
+
+void CHalvoDlg::connect() {
+    identification_.reset();
+    resetTaskState();
+
+    const int s = setup_.colorSpaceStepIndex();
+    calib_.stepCount = static_cast<int>(std::lround(8.0 / (s + 1)));
+
+    log_.clear();
+    log_.logMessage(aboutText(), kChannelSys);
+    calib_.programVersion = options_.versionMajor + options_.versionMinor / 10.0;
+
+    measure_.startButtonText = "Measure";
+    calib_.startButtonText = "Calibrate";
+    measure_.startButtonChecked = false;
+    calib_.startButtonChecked = false;
+    measure_.autoJigChecked = false;
+
+    monitorLink_.close();
+    monitorLink_.setMonitorSettings(setup_.monitorPort.text());
+    if (!monitorLink_.open()) {
+        log_.logMessage("Cannot open monitor port", kChannelSys);
+    }
+
+    if (instrument_) {
+        instrument_->disconnect();
+    }
+    instrumentLink_.close();
+    instrument_ = CreateInstrumentDriver(selectedKind(), instrumentContext_);
+    instrument_->connect(instrumentSettings());
+
+    setConnectedControls(true);
+
+    stopTimers(kTimerPrepare, kTimerIdentify);
+    instrument_->afterConnect();
+
+    if (monitorLink_.isOpen) {
+        task_.stepCounter = 0;
+        scheduler_.arm(kTimerIdentify, 10);
+    }
+    if (instrumentOpen()) {
+        window_.instrumentName = std::string(instrument_->name()).substr(0, 11);
+        if (!monitorLink_.isOpen) {
+            scheduler_.arm(kTimerPrepare, 10);
+        }
+    }
+    calib_.running = false;
+}
+
+void CHalvoDlg::disconnect() {
+    stopTimers(kTimerPrepare, kTimerIdentify);
+    measure_.startButtonText = "Measure";
+    calib_.startButtonText = "Calibrate";
+    measure_.startButtonChecked = false;
+    calib_.startButtonChecked = false;
+    measure_.autoJigChecked = false;
+
+    if (instrument_) {
+        instrument_->disconnect();
+    }
+    instrumentLink_.close();
+    scheduler_.sleep(500);
+    monitorLink_.close();
+
+    measure_.autoJigChecked = false;
+    setConnectedControls(false);
+    updateLinkIndicators(0, 0, true);
+    window_.probePosition = 0;
+    window_.monitorName = "Monitor";
+    window_.instrumentName = "Colorimeter";
+    calib_.running = false;
+}
+
+void CHalvoDlg::setConnectedControls(bool connected) {
+    window_.connected = connected;
+    window_.connectText = connected ? "Disconnect" : "Connect";
+    window_.continuouslyEnabled = connected;
+    window_.measureEnabled = connected && !window_.continuouslyChecked;
+    setup_.setConnected(connected);
+    measure_.startButtonEnabled = connected;
+    measure_.controlsEnabled = connected;
+    calib_.controlsEnabled = connected;
+    calib_.startButtonEnabled = connected;
+}
+
+void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
+    if (enable) {
+        measure_.controlsEnabled = true;
+        measure_.startButtonEnabled = true;
+        calib_.controlsEnabled = true;
+        calib_.startButtonEnabled = true;
+        setup_.setWorkControlsEnabled(true);
+        window_.continuouslyEnabled = true;
+        window_.measureEnabled = !window_.continuouslyChecked;
+    } else {
+        if (mode == 1) {
+            measure_.controlsEnabled = false;
+            measure_.startButtonEnabled = true;
+            measure_.startButtonText = "Stop";
+            calib_.controlsEnabled = false;
+            calib_.startButtonEnabled = false;
+        } else if (mode == 2) {
+            measure_.controlsEnabled = false;
+            measure_.startButtonEnabled = false;
+            calib_.controlsEnabled = false;
+            calib_.startButtonEnabled = true;
+            calib_.startButtonText = "Stop";
+        }
+        setup_.setWorkControlsEnabled(false);
+        window_.continuouslyEnabled = false;
+        window_.measureEnabled = false;
+    }
+    ui_.refresh();
+}
+
+// ---- Indicators, links, reading list ----
+
+void CHalvoDlg::updateLinkIndicators(int monitorBytes, int instrumentBytes, bool force) {
+    const int before = links_.iconChanges();
+    links_.update(monitorBytes, instrumentBytes, force);
+    window_.monitorIndicatorOn = links_.monitorShown();
+    window_.instrumentIndicatorOn = links_.instrumentShown();
+    if (links_.iconChanges() != before) {
+        ui_.refresh();
+    }
+}
+
+bool CHalvoDlg::checkLinks() {
+    const bool monitor = links_.monitorAlive();
+    const bool instrument = links_.instrumentAlive();
+    if (monitor && instrument) {
+        return true;
+    }
+    ui_.playSound(Sound::Error, false);
+    if (!monitor && !instrument) {
+        log_.logMessage("Monitor&Colormeter is not connected.", kChannelSys);
+    } else if (!monitor) {
+        log_.logMessage("Monitor is not connected.", kChannelSys);
+    } else {
+        log_.logMessage("Colorimeter is not connected.", kChannelSys);
+    }
+    return false;
+}
+
+bool CHalvoDlg::checkMonitorAlive() {
+    if (links_.monitorAlive()) {
+        return true;
+    }
+    ui_.playSound(Sound::Error, false);
+    log_.logMessage("Monitor is not connected.", kChannelSys);
+    return false;
+}
+
+void CHalvoDlg::showCurrentReading() {
+    window_.readingValues = FormatReadingRows(currentReading);
+    ui_.refresh();
+}
+
+void CHalvoDlg::stopTimers(int first, int last) {
+    for (int id = first; id <= last; ++id) {
+        scheduler_.stop(id);
+    }
+}
+
+}  // namespace halvo

@@ -1,0 +1,214 @@
+#pragma once
+
+// CHalvoDlg: the station's controller. It keeps the name the station has always given it, though
+// here it is no window: it owns every state block, the page models, the links and the instrument
+// driver, runs the timed task dispatcher on a Scheduler and carries out the operator's commands.
+// The Qt window, halvo-cli and the tests are front ends over it.
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_window_model.h"
+#include "caldata/calib_page.h"
+#include "colorimetry/color_reading.h"
+#include "colorimetry/colorimetric_record.h"
+#include "instruments/instrument.h"
+#include "monitor/eeprom_transfer.h"
+#include "monitor/identification.h"
+#include "monitor/monitor_sender.h"
+#include "monitor/serial_link.h"
+#include "reports/measure_page.h"
+#include "setup/setup_page.h"
+#include "station/link_indicators.h"
+#include "station/scheduler.h"
+#include "station/station_log.h"
+#include "station/station_ui.h"
+#include "station/task_state.h"
+
+namespace halvo {
+
+// Internal timer that delivers posted operator commands, as the window's message queue does.
+inline constexpr int kTimerPostedCommands = 100;
+
+class CHalvoDlg : public CommandSink, private IdentificationListener {
+public:
+    struct Options {
+        std::string workingDirectory = ".";  // Config.ini, sounds
+        int versionMajor = 0;
+        int versionMinor = 0;
+        // The serial ports of the machine (the station enumerates them once at start-up).
+        std::function<std::vector<std::string>()> enumeratePorts;
+    };
+
+    // The task steps of the procedures. A procedure that exists sets its slot; a task whose slot
+    // is empty is reported and abandoned instead of hanging the cycle.
+    struct StepRoutines {
+        std::function<void(int state)> measurementStep;  // states 1..4
+        std::function<void()> measurementProgress;       // states 1..8
+        std::function<void()> whitePoint;                // 10
+        std::function<void()> gamma;                     // 11
+        std::function<void()> gammaUpload;               // 12
+        std::function<void(int variant)> gammaVariant;   // 13 (variants 1..4)
+        std::function<void()> uniformity;                // 13 with model info 8
+        std::function<void()> colourSpace;               // 14
+        std::function<void()> whitePointReadBack;        // 15
+        std::function<void()> colourSpaceUpload;         // 16
+        std::function<void()> panelGamma;                // 17
+        std::function<void()> inputSource;               // 20
+        std::function<void()> adc;                       // 21, 22
+        std::function<void()> aging;                     // 50
+        std::function<void()> sequence;                  // timer 7
+    };
+
+    CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options);
+    ~CHalvoDlg() override;
+    CHalvoDlg(const CHalvoDlg&) = delete;
+    CHalvoDlg& operator=(const CHalvoDlg&) = delete;
+
+    // Window initialisation. False when the machine has no serial port: "No COMM port exists!"
+    // was shown and the pages were not built.
+    bool initDialog();
+
+    // ---- Main window controls ----
+    void onConnectClicked(bool checked);
+    void onMeasureClicked();
+    void onContinuouslyToggled(bool checked);
+    void onTabChanged(int index);
+    void onClearLog();
+    void onSaveLog();
+    // Enter in "Cal. ID".
+    void onCalIdEnter(const std::string& text);
+    std::string aboutText() const;
+
+    // ---- Notices ----
+    void onCompletionOk();
+    void onCompletionCancel();
+    void onFailureOk();
+    void onWarningOk();
+    void onWarningCancel();
+    const NoticeState& notices() const { return notices_; }
+
+    // ---- Operator commands ----
+    // Posted: carried out in the order posted, right after the current step.
+    void postOperatorCommand(int group, int item) override;
+    // Carried out at once.
+    void handleOperatorCommand(int group, int item);
+
+    // ---- What the calibration and measurement procedures call ----
+    void calibrationCompleted();
+    void calibrationFailed();
+    // enable true: pages and controls back; false: mode 1 a measurement runs, 2 a calibration.
+    void setRunControlsEnabled(bool enable, int mode = 0);
+    // Both links alive, or the refusal (sound and log line) and false.
+    bool checkLinks();
+    // The monitor link alive, or ".\Error.wav" with "Monitor is not connected." and false.
+    bool checkMonitorAlive();
+
+    // ---- State ----
+    StationLog& log() { return log_; }
+    TaskState& task() { return task_; }
+    Scheduler& scheduler() { return scheduler_; }
+    StationUi& ui() { return ui_; }
+    MonitorSender& sender() { return sender_; }
+    SerialLink& monitorLink() { return monitorLink_; }
+    SerialLink& instrumentLink() { return instrumentLink_; }
+    InstrumentDriver* instrument() { return instrument_.get(); }
+    bool instrumentOpen() const { return instrumentLink_.isOpen != 0; }
+    Setup& setup() { return setup_; }
+    Ccalib& calib() { return calib_; }
+    CMeasure& measure() { return measure_; }
+    MainWindowModel& window() { return window_; }
+    const LinkIndicators& links() const { return links_; }
+    const MonitorIdentity& identity() const { return identification_.identity(); }
+    bool alternateWhites() const { return identity().modelTxm600HdS; }
+    StepRoutines& steps() { return steps_; }
+
+    ColorReading currentReading;
+    ColorReading referenceReading;
+    ColorimetricRecord currentRecord;
+    // The monitor's bytes of the latest poll (the white-point step reads the RGB gain from them).
+    Bytes monitorReply;
+    // Reference luminance of targets, cd/m2 (100 after every reset).
+    int referenceLuminance = 100;
+    // The calibration ID of the connected monitor (from "Cal. ID").
+    std::string calibrationId;
+    // Completion countdown (timer 6).
+    int completionCountdown = 15;
+    // The external jig reports a probe in place ("Auto(JIG)").
+    bool jigReady = false;
+    // The EEPROM image of the operator's copy.
+    EepromImage eepromImage;
+    // Aging lines collected (at most 1000).
+    std::vector<std::string> agingLines;
+    // Number of white-point entries in use (6 or 7).
+    int whiteEntryCount = 7;
+    // The last white-point entry sent with command 2/4 (-1: none yet).
+    int lastWhiteEntrySent = -1;
+
+    // Called after every reading the cycle takes (front ends print or count them).
+    std::function<void()> readingObserver;
+
+    // The current channel for log lines: the task in progress.
+    void logMessage(const std::string& text) { log_.logMessage(text, task_.CalibrationState); }
+
+private:
+    // IdentificationListener
+    void onVersion(const MonitorIdentity& identity) override;
+    void onCalibrationId(const std::string& id) override;
+    void onBacklight(uint8_t level) override;
+    void onMarkerDrawn(int32_t positionIndex) override;
+
+    void onTimer(int id);
+    void timerPrepare();
+    void timerTrigger();
+    void timerRead();
+    void timerIdentify();
+    void timerCountdown();
+    void runTaskTable();
+    void taskUnavailable();
+    void stopTimers(int first, int last);
+
+    void resetTaskState();
+    void connect();
+    void disconnect();
+    void setConnectedControls(bool connected);
+    void updateLinkIndicators(int monitorBytes, int instrumentBytes, bool force);
+    void showCurrentReading();
+    InstrumentKind selectedKind() const;
+    InstrumentSettings instrumentSettings() const;
+    void eepromRead();
+    void eepromWrite();
+    void saveAgingReport();
+    void agingStartStop();
+    void publishNotices();
+
+    Scheduler& scheduler_;
+    StationUi& ui_;
+    Options options_;
+
+    StationLog log_;
+    TaskState task_;
+    SerialLink monitorLink_;
+    SerialLink instrumentLink_;
+    MonitorSender sender_;
+    MonitorIdentification identification_;
+    EepromTransfer eeprom_;
+    LinkIndicators links_;
+    InstrumentContext instrumentContext_;
+    std::unique_ptr<InstrumentDriver> instrument_;
+    Setup setup_;
+    Ccalib calib_;
+    CMeasure measure_;
+    MainWindowModel window_;
+    NoticeState notices_;
+    StepRoutines steps_;
+    std::deque<std::pair<int, int>> posted_;
+};
+
+}  // namespace halvo

@@ -1,0 +1,141 @@
+// halvo-cli measure: readings through the station's real measurement cycle.
+
+#include <csignal>
+
+#include "cli/controller_session.h"
+#include "cli/json_writer.h"
+#include "common/text_format.h"
+
+namespace halvo::cli {
+namespace {
+
+int RunMeasure(Args& args, CliIo& io);
+
+}  // namespace
+
+extern const Subcommand kMeasureCommand = {
+    "measure",
+    "take readings with the connected instrument",
+    "usage: halvo-cli measure (--simulate | --monitor <port>) [--instrument <name>] [--port <port>]\n"
+    "                         [--count N] [--continuous] [--json] [--log <file>] [-v]\n\n"
+    "Connects as the station does (the monitor is identified first when one is given), then takes\n"
+    "readings through the measurement cycle and prints each as the reading list shows it, or with\n"
+    "--json as one object per line (x, y, u, vp, lv, cct, duv).\n"
+    "  --instrument <name>  CA-210, CA-310, K-10, PELKO, Spyder4, CS-200 or \"i1 Display\"\n"
+    "  --port <port>        the instrument's serial port\n"
+    "  --count N            readings to take (default 1; with --continuous, until interrupted)\n"
+    "  --continuous         measure with \"Continuously\" checked instead of one \"Measure\" each\n"
+    "  --simulate           the built-in simulated monitor and instruments, on a virtual clock\n"
+    "Settings not given (instrument, ports, line settings, waits, offsets) come from Config.ini\n"
+    "in the working directory, which the station rewrites as it always does.\n",
+    RunMeasure,
+};
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+void PrintReading(CliIo& io, bool json, int index, const ColorReading& r) {
+    if (json) {
+        JsonWriter j;
+        j.beginObject()
+            .number("x", r.x)
+            .number("y", r.y)
+            .number("u", r.u)
+            .number("vp", r.vp)
+            .number("lv", r.lv)
+            .integer("cct", r.cct)
+            .number("duv", r.duv)
+            .endObject();
+        std::fprintf(io.out, "%s\n", j.text().c_str());
+    } else {
+        const ReadingRows rows = FormatReadingRows(r);
+        std::fprintf(io.out, "%3d  x %s  y %s  u' %s  v' %s  Lv %s  T %s  \u0394uv %s\n", index, rows[0].c_str(),
+                     rows[1].c_str(), rows[2].c_str(), rows[3].c_str(), rows[4].c_str(), rows[5].c_str(),
+                     rows[6].c_str());
+    }
+    std::fflush(io.out);
+}
+
+int RunMeasure(Args& args, CliIo& io) {
+    const Subcommand& self = kMeasureCommand;
+    ControllerSession::Options options;
+    std::string error;
+    if (!ControllerSession::TakeOptions(args, options, &error)) {
+        return UsageError(self, io, error);
+    }
+    const bool json = args.takeFlag("--json");
+    const bool continuous = args.takeFlag("--continuous");
+    long count = continuous ? -1 : 1;
+    if (auto c = args.takeOption("--count")) {
+        const auto n = ParseLong(*c);
+        if (!n || *n < 1 || *n > 1000000) {
+            return UsageError(self, io, "--count needs a number from 1");
+        }
+        count = *n;
+    }
+    if (!args.positionals().empty() || !args.error().empty()) {
+        return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
+    }
+    if (!options.simulate && options.monitorPort.empty() && options.instrumentPort.empty()) {
+        return UsageError(self, io, "give --simulate, or the ports (--monitor, --port) of the station");
+    }
+
+    ControllerSession session(options, io);
+    if (!session.start("measure")) {
+        return kExitFailure;
+    }
+    if (!session.connect("measure")) {
+        session.saveLog("measure");
+        return kExitFailure;
+    }
+    CHalvoDlg& station = session.station();
+    long taken = 0;
+    station.readingObserver = [&] {
+        ++taken;
+        PrintReading(io, json, static_cast<int>(taken), station.currentReading);
+    };
+    interrupted = 0;
+    const auto previous = std::signal(SIGINT, OnInterrupt);
+
+    // A reading takes well under a second; give each ten before calling the instrument silent.
+    const int64_t perReadingMs = 10000;
+    bool ok = true;
+    if (continuous) {
+        if (!station.window().continuouslyChecked) {
+            station.onContinuouslyToggled(true);
+        }
+        while (ok && (count < 0 || taken < count) && !interrupted) {
+            const long before = taken;
+            ok = session.runUntil([&] { return taken > before || interrupted; }, perReadingMs);
+        }
+    } else {
+        if (station.window().continuouslyChecked) {
+            station.onContinuouslyToggled(false);
+        }
+        for (long i = 0; ok && i < count && !interrupted; ++i) {
+            const long before = taken;
+            ok = session.runUntil([&] { return station.task().CalibrationState == kTaskIdle; }, perReadingMs);
+            station.onMeasureClicked();
+            ok = ok && session.runUntil([&] { return taken > before || interrupted; }, perReadingMs);
+        }
+    }
+    std::signal(SIGINT, previous);
+    station.readingObserver = nullptr;
+    station.onConnectClicked(false);
+    const bool logSaved = session.saveLog("measure");
+    if (!ok && !interrupted) {
+        std::fprintf(io.err, "halvo-cli measure: no reading from the %s within %lld s\n",
+                     kInstrumentNames[static_cast<size_t>(station.setup().instrumentKind())],
+                     static_cast<long long>(perReadingMs / 1000));
+        return kExitFailure;
+    }
+    return logSaved ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+}  // namespace halvo::cli

@@ -1,0 +1,145 @@
+#include "cli/controller_session.h"
+
+#include <algorithm>
+
+#include "common/version.h"
+#include "monitor/port_endpoint.h"
+
+namespace halvo::cli {
+
+bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* error) {
+    options.simulate = args.takeFlag("--simulate");
+    if (auto v = args.takeOption("--monitor")) {
+        options.monitorPort = *v;
+    }
+    if (auto v = args.takeOption("--instrument")) {
+        options.instrument = *v;
+    }
+    if (auto v = args.takeOption("--port")) {
+        options.instrumentPort = *v;
+    }
+    if (auto v = args.takeOption("--log")) {
+        options.logFile = *v;
+    }
+    if (auto v = args.takeOption("--seed")) {
+        const auto seed = ParseLong(*v);
+        if (!seed || *seed < 0) {
+            *error = "--seed needs a whole number";
+            return false;
+        }
+        options.seed = static_cast<uint32_t>(*seed);
+    }
+    options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
+    if (options.simulate && !options.monitorPort.empty()) {
+        *error = "--simulate and --monitor exclude each other";
+        return false;
+    }
+    if (!options.instrument.empty()) {
+        const auto& names = kInstrumentNames;
+        if (std::find(names.begin(), names.end(), options.instrument) == names.end()) {
+            *error = "unknown instrument '" + options.instrument +
+                     "' (CA-210, CA-310, K-10, PELKO, Spyder4, CS-200, i1 Display)";
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+std::unique_ptr<Scheduler> MakeScheduler(bool simulate) {
+    if (simulate) {
+        return std::make_unique<VirtualScheduler>();
+    }
+    return std::make_unique<RealTimeScheduler>();
+}
+
+// Selects a port by name, adding it to the list when the machine's enumeration missed it (a
+// pseudo-terminal path given on the command line).
+void ChoosePort(ListControl& list, const std::string& name) {
+    if (!list.selectText(name)) {
+        list.items.push_back(name);
+        list.selectText(name);
+    }
+}
+
+}  // namespace
+
+ControllerSession::ControllerSession(const Options& options, CliIo io)
+    : options_(options), io_(io), scheduler_(MakeScheduler(options.simulate)), ui_(io.err), echo_(options.verbose ? io.err : nullptr) {
+    if (options.simulate) {
+        sim::SimStationConfig config;
+        config.seed = options.seed;
+        config.monitor.seed = options.seed;
+        config.ca.seed = options.seed * 31u + 7u;
+        sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
+        sim_->install();
+    }
+    CHalvoDlg::Options o;
+    o.workingDirectory = ".";
+    o.versionMajor = kVersionMajor;
+    o.versionMinor = kVersionMinor;
+    station_ = std::make_unique<CHalvoDlg>(*scheduler_, ui_, o);
+    station_->log().addListener(&echo_);
+}
+
+ControllerSession::~ControllerSession() {
+    station_->log().removeListener(&echo_);
+    station_.reset();
+}
+
+bool ControllerSession::start(const char* command) {
+    if (!station_->initDialog()) {
+        std::fprintf(io_.err, "halvo-cli %s: no serial port on this machine\n", command);
+        return false;
+    }
+    Setup& setup = station_->setup();
+    if (!options_.instrument.empty()) {
+        const auto& names = kInstrumentNames;
+        const int index = static_cast<int>(std::find(names.begin(), names.end(), options_.instrument) - names.begin());
+        setup.instrument.selected = index;
+        setup.onInstrumentChanged(index);
+    }
+    if (options_.simulate) {
+        ChoosePort(setup.monitorPort, sim::kSimMonitorPort);
+        const InstrumentKind kind = static_cast<InstrumentKind>(setup.instrumentKind());
+        if (kind == InstrumentKind::Ca210 || kind == InstrumentKind::Ca310) {
+            ChoosePort(setup.instrumentPort, sim::kSimCaPort);
+        }
+    }
+    if (!options_.monitorPort.empty()) {
+        ChoosePort(setup.monitorPort, options_.monitorPort);
+    }
+    if (!options_.instrumentPort.empty()) {
+        ChoosePort(setup.instrumentPort, options_.instrumentPort);
+    }
+    return true;
+}
+
+bool ControllerSession::connect(const char* command) {
+    station_->onConnectClicked(true);
+    if (!station_->monitorLink().isOpen) {
+        std::fprintf(io_.err, "halvo-cli %s: cannot open monitor port %s: %s\n", command,
+                     station_->monitorLink().portName.c_str(), station_->monitorLink().lastError().c_str());
+    }
+    if (!station_->instrumentOpen()) {
+        std::fprintf(io_.err, "halvo-cli %s: cannot open the %s\n", command,
+                     kInstrumentNames[static_cast<size_t>(station_->setup().instrumentKind())]);
+        return false;
+    }
+    // The identification runs first (about three seconds of the monitor's waits).
+    return runUntil([this] { return !scheduler_->isArmed(kTimerIdentify); }, 20000);
+}
+
+bool ControllerSession::runUntil(const std::function<bool()>& done, int64_t maxMs) {
+    if (options_.simulate) {
+        return static_cast<VirtualScheduler&>(*scheduler_).runUntil(done, maxMs);
+    }
+    return static_cast<RealTimeScheduler&>(*scheduler_).runUntil(done, maxMs);
+}
+
+bool ControllerSession::saveLog(const char* command) {
+    return SaveLogFile(station_->log(), options_.logFile, io_, command);
+}
+
+}  // namespace halvo::cli

@@ -1,0 +1,59 @@
+#pragma once
+
+// A whole station for a headless subcommand: the controller with its page models, on a virtual
+// clock with the in-process simulated station (--simulate) or on the wall clock with real ports.
+// Settings not given on the command line come from Config.ini in the working directory, as in
+// the station.
+
+#include <memory>
+#include <string>
+
+#include "app/halvo_dlg.h"
+#include "cli/cli_args.h"
+#include "cli/cli_station_ui.h"
+#include "cli/station_session.h"
+#include "cli/subcommand.h"
+#include "sim/sim_station.h"
+
+namespace halvo::cli {
+
+class ControllerSession {
+public:
+    struct Options {
+        bool simulate = false;
+        std::string monitorPort;     // --monitor
+        std::string instrument;      // --instrument, a Setup list text
+        std::string instrumentPort;  // --port
+        std::string logFile;
+        bool verbose = false;
+        uint32_t seed = 1;
+    };
+    // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed).
+    static bool TakeOptions(Args& args, Options& options, std::string* error);
+
+    ControllerSession(const Options& options, CliIo io);
+    ~ControllerSession();
+
+    // Window initialisation and the Setup choices from the options. False with a message.
+    bool start(const char* command);
+    // Presses Connect and waits until the measurement cycle runs (identification done).
+    bool connect(const char* command);
+    bool runUntil(const std::function<bool()>& done, int64_t maxMs);
+
+    CHalvoDlg& station() { return *station_; }
+    CliStationUi& ui() { return ui_; }
+    sim::SimStation* simStation() { return sim_.get(); }
+    Scheduler& scheduler() { return *scheduler_; }
+    bool saveLog(const char* command);
+
+private:
+    Options options_;
+    CliIo io_;
+    std::unique_ptr<Scheduler> scheduler_;
+    std::unique_ptr<sim::SimStation> sim_;
+    CliStationUi ui_;
+    std::unique_ptr<CHalvoDlg> station_;
+    LogEcho echo_;
+};
+
+}  // namespace halvo::cli

@@ -1,0 +1,215 @@
+// Operator commands, link checks, notices and the completion countdown.
+
+#include "app/station_fixture.h"
+#include "common/file_io.h"
+
+namespace halvo {
+namespace {
+
+using Commands = test::StationFixture;
+
+TEST_F(Commands, PatternAndEepromSaveCommandsSendTheirFrames) {
+    init();
+    connect();
+    station->onContinuouslyToggled(false);
+    run(2000);
+    sim->monitor().recordFrames(true);
+    station->handleOperatorCommand(3, 2);
+    station->handleOperatorCommand(4, 255);
+    station->handleOperatorCommand(3, 7);
+    std::vector<std::string> frames;
+    for (const std::string& f : monitorFrames()) {
+        if (f != "F1 9B") {
+            frames.push_back(f);
+        }
+    }
+    EXPECT_EQ(frames, (std::vector<std::string>{"F5 88 00 FE 05 0A", "F5 88 00 FE 08 03", "F5 88 00 FE 04 FF",
+                                                "F5 88 00 FE 0C 01"}));
+    EXPECT_NE(station->log().text().find("SYS:Draw target marker\nSYS:Draw custom pattern(3)\n"), std::string::npos);
+    EXPECT_NE(station->log().text().find("SYS:Save eeprom\n"), std::string::npos);
+    EXPECT_TRUE(sim->monitor().processingBypassed());
+}
+
+TEST_F(Commands, PostedCommandsRunInOrderAfterTheCurrentStep) {
+    init();
+    connect();
+    station->onContinuouslyToggled(false);
+    run(2000);
+    sim->monitor().recordFrames(true);
+    station->postOperatorCommand(3, 7);
+    station->postOperatorCommand(3, 6);
+    EXPECT_TRUE(monitorFrames().empty());
+    run(10);
+    std::vector<std::string> frames;
+    for (const std::string& f : monitorFrames()) {
+        if (f != "F1 9B") {
+            frames.push_back(f);
+        }
+    }
+    EXPECT_EQ(frames, (std::vector<std::string>{"F5 88 00 FE 0C 01", "F5 88 00 FE 0C 00"}));
+    EXPECT_FALSE(sim->monitor().processingBypassed());
+}
+
+TEST_F(Commands, CommandsNeedingLinksAreRefusedWithTheRightMessage) {
+    init();
+    station->onClearLog();
+    station->handleOperatorCommand(3, 4);
+    EXPECT_EQ(station->log().text(), "SYS:Monitor is not connected.\n");
+    EXPECT_EQ(ui.lastSound, Sound::Error);
+    EXPECT_FALSE(ui.soundLooping);
+    station->onClearLog();
+    station->handleOperatorCommand(10, 1);
+    EXPECT_EQ(station->log().text(), "SYS:Monitor&Colormeter is not connected.\n");
+
+    connect();
+    run(3000);
+    sim->ca().faults().silent = true;
+    station->onContinuouslyToggled(true);
+    run(8000);
+    station->onClearLog();
+    EXPECT_FALSE(station->checkLinks());
+    EXPECT_EQ(station->log().text(), "SYS:Colorimeter is not connected.\n");
+}
+
+TEST_F(Commands, TheCalibrationIdIsSentInFullFormWhenTheMonitorIsAlive) {
+    init();
+    connect();
+    run(2000);
+    sim->monitor().recordFrames(true);
+    station->onCalIdEnter("NEWID123456");
+    EXPECT_EQ(station->window().calId, "NEWID1234");
+    EXPECT_EQ(station->calibrationId, "NEWID1234");
+    bool sent = false;
+    for (const std::string& f : monitorFrames()) {
+        sent = sent || f == "FD 88 00 FE 06 4E 45 57 49 44 31 32 33 34 00";
+    }
+    EXPECT_TRUE(sent);
+    EXPECT_NE(station->log().text().find("Changed Monitor ID\n"), std::string::npos);
+    run(100);
+    EXPECT_EQ(sim->monitor().calibrationId(), "NEWID1234");
+}
+
+TEST_F(Commands, EepromCopyReadsConfirmsAndWrites) {
+    init();
+    connect();
+    station->onContinuouslyToggled(false);
+    run(2000);
+    // Writing before anything was read would wipe the monitor's colour data: refused.
+    station->handleOperatorCommand(7, 2);
+    EXPECT_FALSE(station->notices().warningOpen);
+    EXPECT_EQ(ui.messages.back(), "Read color data from EEPROM first.");
+
+    station->handleOperatorCommand(7, 1);
+    EXPECT_TRUE(station->eepromImage.present);
+    EXPECT_EQ(station->setup().colorDataCopy.maximum, 1485);
+    EXPECT_EQ(station->setup().colorDataCopy.position, 1485);
+
+    station->handleOperatorCommand(7, 2);
+    EXPECT_TRUE(station->notices().warningOpen);
+    EXPECT_EQ(station->notices().warningSource, "VRL000001      ");
+    EXPECT_EQ(station->notices().warningTarget, "VRL000001");
+    EXPECT_TRUE(ui.notices.warningOpen);
+
+    sim->monitor().eeprom()[100] ^= 0xFF;
+    sim->monitor().recordFrames(true);
+    station->onWarningOk();
+    EXPECT_FALSE(station->notices().warningOpen);
+    run(40000);
+    EXPECT_EQ(sim->monitor().eeprom()[100], station->eepromImage.bytes[100 - 32]);
+    EXPECT_NE(station->log().text().find("SYS:Write color data to EEPROM\n"), std::string::npos);
+}
+
+TEST_F(Commands, CompletionCountsDownFifteenSecondsThenSavesToEeprom) {
+    init();
+    connect();
+    station->onContinuouslyToggled(false);
+    run(2000);
+    station->setup().audioAlarm.checked = true;
+    sim->monitor().recordFrames(true);
+    station->calibrationCompleted();
+    EXPECT_TRUE(ui.notices.completionOpen);
+    EXPECT_EQ(ui.lastSound, Sound::Success);
+    EXPECT_TRUE(ui.soundLooping);
+    run(1000);
+    EXPECT_EQ(ui.notices.countdownText, "15 Sec");
+    run(15000);
+    EXPECT_EQ(ui.notices.countdownText, "0 Sec");
+    EXPECT_FALSE(ui.notices.completionOpen);
+    bool saved = false;
+    for (const std::string& f : monitorFrames()) {
+        saved = saved || f == "F5 88 00 FE 04 FF";
+    }
+    EXPECT_TRUE(saved);
+    EXPECT_GE(ui.soundsStopped, 1);
+}
+
+TEST_F(Commands, CompletionOkSavesAtOnceAndCancelSavesNothing) {
+    init();
+    connect();
+    station->onContinuouslyToggled(false);
+    run(2000);
+    sim->monitor().recordFrames(true);
+    station->calibrationCompleted();
+    run(3000);
+    station->onCompletionCancel();
+    run(20000);
+    for (const std::string& f : monitorFrames()) {
+        EXPECT_NE(f.rfind("F5 88 00 FE 04", 0), 0u) << f;
+    }
+    station->calibrationCompleted();
+    run(2000);
+    station->onCompletionOk();
+    run(100);
+    bool saved = false;
+    for (const std::string& f : monitorFrames()) {
+        saved = saved || f == "F5 88 00 FE 04 FF";
+    }
+    EXPECT_TRUE(saved);
+}
+
+TEST_F(Commands, FailureReturnsTheMonitorToNormalAndTheStationToIdle) {
+    init();
+    connect();
+    run(2000);
+    station->task().CalibrationState = kTaskGamma;
+    station->calib().running = true;
+    sim->monitor().recordFrames(true);
+    station->calibrationFailed();
+    EXPECT_TRUE(ui.notices.failureOpen);
+    EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
+    EXPECT_FALSE(station->calib().running);
+    EXPECT_EQ(station->calib().statusText, "Ready..");
+    EXPECT_NE(station->log().text().find("SYS:Calibration execution(0)\nSYS:Calibration failed\n"),
+              std::string::npos);
+    station->onFailureOk();
+    EXPECT_FALSE(ui.notices.failureOpen);
+}
+
+TEST_F(Commands, ATaskWithoutAProcedureIsReportedAndTheCycleGoesOn) {
+    init();
+    connect();
+    run(3000);
+    station->handleOperatorCommand(2, 3);  // white-point read-back
+    EXPECT_EQ(station->task().CalibrationState, kTaskWhitePointReadBack);
+    run(3000);
+    EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
+    EXPECT_NE(station->log().text().find("SYS:Task 15 is not available in this build.\n"), std::string::npos);
+    int readings = 0;
+    station->readingObserver = [&] { ++readings; };
+    run(3000);
+    EXPECT_GT(readings, 0);
+}
+
+TEST_F(Commands, SavingTheLogWritesCrLfLinesUnderTheChosenName) {
+    init();
+    connect();
+    run(1000);
+    ui.savePath = directory + "/station.log";
+    station->onSaveLog();
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(directory + "/station.log", saved, nullptr));
+    EXPECT_EQ(saved.rfind("SYS:Tintara- V9.9\r\nSYS:Change Monitor's Serial Mode\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace halvo

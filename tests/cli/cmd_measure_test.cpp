@@ -1,0 +1,74 @@
+// halvo-cli measure through the station's measurement cycle on the simulated station.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/capture.h"
+
+namespace halvo {
+namespace {
+
+using test::RunCliCaptured;
+
+// Config.ini is read and written in the working directory, as by the station: run each case in
+// a directory of its own.
+class CliMeasure : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        dir_ = ::testing::TempDir() + "halvo_cli_measure_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::filesystem::path previous_;
+    std::string dir_;
+};
+
+TEST_F(CliMeasure, PrintsFiveReadingsOfTheSimulatedPanelAsJson) {
+    const auto r = RunCliCaptured({"measure", "--simulate", "--instrument", "CA-210", "--count", "5", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    int lines = 0;
+    size_t start = 0;
+    while (start < r.out.size()) {
+        const size_t end = r.out.find('\n', start);
+        const std::string line = r.out.substr(start, end - start);
+        EXPECT_EQ(line.rfind("{\"x\":0.", 0), 0u) << line;
+        for (const char* key : {"\"y\":", "\"u\":", "\"vp\":", "\"lv\":", "\"cct\":", "\"duv\":"}) {
+            EXPECT_NE(line.find(key), std::string::npos) << key;
+        }
+        ++lines;
+        start = end + 1;
+    }
+    EXPECT_EQ(lines, 5);
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/Config.ini"));
+}
+
+TEST_F(CliMeasure, ContinuousTextReadingsAndTheLog) {
+    const auto r =
+        RunCliCaptured({"measure", "--simulate", "--continuous", "--count", "3", "--log", "measure.log"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("  1  x 0."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  3  x 0."), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/measure.log"));
+}
+
+TEST_F(CliMeasure, RefusesBadArgumentsAndReportsAMissingInstrument) {
+    EXPECT_EQ(RunCliCaptured({"measure", "--simulate", "--instrument", "CA-999"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"measure", "--simulate", "--count", "0"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"measure"}).exitCode, 2);
+    const auto missing = RunCliCaptured({"measure", "--simulate", "--instrument", "CA-210", "--port", "ttyHALVO-NONE"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot open the CA-210"), std::string::npos) << missing.err;
+    const auto notBuilt = RunCliCaptured({"measure", "--simulate", "--instrument", "PELKO"});
+    EXPECT_EQ(notBuilt.exitCode, 1);
+}
+
+}  // namespace
+}  // namespace halvo
