@@ -1,6 +1,7 @@
 #include "sim/sim_station.h"
 
 #include "monitor/port_endpoint.h"
+#include "sim/bridge/sim_bridge.h"
 
 namespace halvo::sim {
 
@@ -16,7 +17,39 @@ int CellOfMarker(int code) {
     return 0;
 }
 
-SimStation::SimStation(const Clock& clock, const SimStationConfig& config)
+namespace {
+
+// The hooks of the installed station (one at a time per process).
+HalvoSimHooks g_hooks{};
+
+int64_t HookNow(void* context) {
+    return static_cast<SimStation*>(context)->clock().nowMs();
+}
+
+void HookSleep(void* context, int64_t ms) {
+    static_cast<SimStation*>(context)->clock().sleep(ms);
+}
+
+void HookLight(void* context, double xyz[3]) {
+    const Xyz light = static_cast<SimStation*>(context)->lightAtProbe();
+    xyz[0] = light.X;
+    xyz[1] = light.Y;
+    xyz[2] = light.Z;
+}
+
+int HookSpectrum(void*, int, int, double*) {
+    return 0;
+}
+
+int HookFault(void* context, const char* device, const char* fault) {
+    return static_cast<SimStation*>(context)->fault(device != nullptr ? device : "", fault != nullptr ? fault : "")
+               ? 1
+               : 0;
+}
+
+}  // namespace
+
+SimStation::SimStation(Scheduler& clock, const SimStationConfig& config)
     : clock_(clock),
       config_(config),
       panel_(std::make_unique<PanelModel>(config.panel)),
@@ -31,6 +64,8 @@ SimStation::~SimStation() {
 void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
     PortRegistry::instance().add(kSimCaPort, ca_);
+    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault};
+    halvo_sim_set_hooks(&g_hooks);
     installed_ = true;
 }
 
@@ -38,6 +73,9 @@ void SimStation::uninstall() {
     if (installed_) {
         PortRegistry::instance().remove(kSimMonitorPort);
         PortRegistry::instance().remove(kSimCaPort);
+        if (halvo_sim_hooks() == &g_hooks && g_hooks.context == this) {
+            halvo_sim_set_hooks(nullptr);
+        }
         installed_ = false;
     }
 }
@@ -50,6 +88,18 @@ ScreenPoint SimStation::probe() {
         }
     }
     return probe_;
+}
+
+void SimStation::setFault(const std::string& device, const std::string& fault, bool on) {
+    if (on) {
+        faults_.insert({device, fault});
+    } else {
+        faults_.erase({device, fault});
+    }
+}
+
+bool SimStation::fault(const std::string& device, const std::string& fault) const {
+    return faults_.count({device, fault}) != 0;
 }
 
 Xyz SimStation::lightAtProbe() {

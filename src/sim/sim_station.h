@@ -4,8 +4,11 @@
 // and the probe an operator would hold. Installing it registers its devices as in-process serial
 // ports (SIM-MONITOR, ...), so the station opens them like any port.
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "sim/panel_model.h"
 #include "sim/sim_ca.h"
@@ -26,12 +29,13 @@ struct SimStationConfig {
 
 class SimStation {
 public:
-    SimStation(const Clock& clock, const SimStationConfig& config = SimStationConfig());
+    SimStation(Scheduler& clock, const SimStationConfig& config = SimStationConfig());
     ~SimStation();
     SimStation(const SimStation&) = delete;
     SimStation& operator=(const SimStation&) = delete;
 
-    // Registers the devices' ports; uninstall (or destruction) removes them.
+    // Registers the devices' ports and makes the station the one the stand-ins of the instrument
+    // makers' libraries measure; uninstall (or destruction) undoes both.
     void install();
     void uninstall();
 
@@ -48,10 +52,15 @@ public:
     // The light at the probe.
     Xyz lightAtProbe();
 
-    const Clock& clock() const { return clock_; }
+    Scheduler& clock() { return clock_; }
+
+    // Fault switches for library-driven devices, by device and fault name (see sim_bridge.h).
+    void setFault(const std::string& device, const std::string& fault, bool on);
+    bool fault(const std::string& device, const std::string& fault) const;
 
 private:
-    const Clock& clock_;
+    Scheduler& clock_;
+    std::set<std::pair<std::string, std::string>> faults_;
     SimStationConfig config_;
     std::unique_ptr<PanelModel> panel_;
     std::shared_ptr<SimMonitor> monitor_;
