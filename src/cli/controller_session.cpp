@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/version.h"
+#include "instruments/vendor_library.h"
 #include "monitor/port_endpoint.h"
 
 namespace halvo::cli {
@@ -74,6 +75,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         config.ca.seed = options.seed * 31u + 7u;
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
+        VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
     }
     CHalvoDlg::Options o;
     o.workingDirectory = ".";
@@ -86,6 +88,9 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
 ControllerSession::~ControllerSession() {
     station_->log().removeListener(&echo_);
     station_.reset();
+    if (sim_) {
+        VendorLibrary::SetStandInDirectory("");
+    }
 }
 
 bool ControllerSession::start(const char* command) {
