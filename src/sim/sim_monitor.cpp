@@ -7,24 +7,54 @@
 
 namespace halvo::sim {
 
+// The presets a Vorla monitor leaves the factory with.
+constexpr int kFactoryPresets[] = {3200, 5400, 6500, 7000, 9300, 10000, 11000};
+
 SimMonitor::SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config)
-    : SimSerialDevice(clock, config.seed),
-      panel_(panel),
-      config_(config),
-      backlight_(config.backlight),
-      calibrationId_(config.calibrationId.substr(0, 9)) {
-    // A factory EEPROM: repeatable contents with the calibration ID at addresses 38..46.
+    : SimSerialDevice(clock, config.seed), panel_(panel), config_(config) {
+    // A factory EEPROM: repeatable contents, with the factory calibration stored in it.
     std::mt19937 fill(config.seed * 2654435761u);
     for (uint8_t& b : eeprom_) {
         b = static_cast<uint8_t>(fill() & 0xFF);
     }
-    for (size_t i = 0; i < 9; ++i) {
-        eeprom_[38 + i] = i < calibrationId_.size() ? static_cast<uint8_t>(calibrationId_[i]) : ' ';
-    }
-    preset(shownPreset_);
+    factoryReset();
 }
 
-RgbGains SimMonitor::factoryGains(int kelvin) {
+MonitorCalibration SimMonitor::factoryCalibration() const {
+    MonitorCalibration c;
+    for (const int kelvin : kFactoryPresets) {
+        c.presets.push_back({kelvin, factoryGains(kelvin)});
+    }
+    c.gammaTable = FactoryGammaTable();
+    c.backlight = config_.backlight;
+    c.calibrationId = config_.calibrationId.substr(0, 9);
+    return c;
+}
+
+void SimMonitor::factoryReset() {
+    ram_ = factoryCalibration();
+    SaveCalibration(ram_, eeprom_);
+    powerCycle();
+}
+
+void SimMonitor::powerCycle() {
+    MonitorCalibration loaded = factoryCalibration();
+    LoadCalibration(eeprom_, loaded);
+    ram_ = loaded;
+    picture_ = PictureState();
+    markerCode_ = -1;
+    adjustPreset_ = picture_.shownPreset;
+    calibrationExecution_ = 0;
+    onPurge();
+}
+
+MonitorCalibration SimMonitor::savedCalibration() const {
+    MonitorCalibration c = factoryCalibration();
+    LoadCalibration(eeprom_, c);
+    return c;
+}
+
+RgbGains SimMonitor::factoryGains(int kelvin) const {
     // The drive that puts full white on the preset's target, scaled so the largest channel is
     // full, then the factory's usual error: a few percent per channel.
     ColorReading target;
@@ -60,11 +90,10 @@ RgbGains SimMonitor::factoryGains(int kelvin) {
 }
 
 RgbGains& SimMonitor::preset(int kelvin) {
-    auto it = presets_.find(kelvin);
-    if (it == presets_.end()) {
-        it = presets_.emplace(kelvin, factoryGains(kelvin)).first;
+    if (RgbGains* existing = ram_.findPreset(kelvin)) {
+        return *existing;
     }
-    return it->second;
+    return ram_.preset(kelvin, factoryGains(kelvin));
 }
 
 RgbGains SimMonitor::presetGains(int kelvin) {
@@ -72,15 +101,12 @@ RgbGains SimMonitor::presetGains(int kelvin) {
 }
 
 Xyz SimMonitor::emitted(double px, double py) const {
-    auto it = presets_.find(shownPreset_);
-    const RgbGains g = it != presets_.end() ? it->second : RgbGains();
-    const int gains[3] = {g.r, g.g, g.b};
+    const std::array<double, 3> codes = PanelCodes(ram_, picture_);
     std::array<double, 3> drive{};
-    for (int c = 0; c < 3; ++c) {
-        const double light = panel_.channelResponse(c, patternCode_[static_cast<size_t>(c)]);
-        drive[static_cast<size_t>(c)] = cscGammaBypass_ ? light : light * gains[c] / 255.0;
+    for (size_t c = 0; c < 3; ++c) {
+        drive[c] = panel_.channelResponse(static_cast<int>(c), codes[c]);
     }
-    return panel_.emit(drive, backlight_, px, py);
+    return panel_.emit(drive, ram_.backlight, px, py);
 }
 
 void SimMonitor::onBytes(const uint8_t* data, size_t length, int64_t atMs) {
@@ -141,22 +167,22 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
     if (cls == 0x89) {
         switch (code) {
             case 0x01: {
-                const int k = shownPreset_;
+                const int k = picture_.shownPreset;
                 answer({0xF3, 0x89, static_cast<uint8_t>(k & 0xFF), static_cast<uint8_t>(k >> 8)}, atMs);
                 return;
             }
             case 0x0A:
-                answer({0xF2, 0x89, static_cast<uint8_t>(gammaCode_)}, atMs);
+                answer({0xF2, 0x89, static_cast<uint8_t>(ram_.gammaCurveCode)}, atMs);
                 return;
             case 0x03: {
-                const RgbGains g = preset(shownPreset_);
+                const RgbGains g = preset(picture_.shownPreset);
                 answer({0xF4, 0x89, static_cast<uint8_t>(g.r), static_cast<uint8_t>(g.g), static_cast<uint8_t>(g.b)},
                        atMs);
                 return;
             }
             case 0x06:
             case 0x07: {
-                const std::string& text = code == 0x06 ? calibrationId_ : config_.versionText;
+                const std::string& text = code == 0x06 ? ram_.calibrationId : config_.versionText;
                 Bytes reply(2 + text.size());
                 reply[0] = static_cast<uint8_t>(0xF0 + std::min<size_t>(15, text.size() + 1));
                 reply[1] = 0x89;
@@ -165,7 +191,7 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
                 return;
             }
             case 0x09:
-                answer({0xF2, 0x89, static_cast<uint8_t>(backlight_)}, atMs);
+                answer({0xF2, 0x89, static_cast<uint8_t>(ram_.backlight)}, atMs);
                 return;
             case 0x0E:
                 answer({0xF2, 0x89, static_cast<uint8_t>(inputSource_)}, atMs);
@@ -184,23 +210,23 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
     switch (code) {
         case 0x00:  // DrawPattern
         case 0x24:  // DrawPatternOL
-            patternCode_ = {arg(0) / 255.0, arg(1) / 255.0, arg(2) / 255.0};
+            picture_.patternCode = {arg(0) / 255.0, arg(1) / 255.0, arg(2) / 255.0};
             return;
         case 0x08: {  // DrawCustomPattern
             static constexpr double kLevels[] = {0.0, 1.0, 0.5, 0.0, 0.75};
             const double level = arg(0) >= 1 && arg(0) <= 4 ? kLevels[arg(0)] : 0.0;
-            patternCode_ = {level, level, level};
+            picture_.patternCode = {level, level, level};
             return;
         }
         case 0x14: {  // DrawGammaPattern, a 10-bit grey level
             const int level = (arg(0) | arg(1) << 8) & 0x3FF;
-            patternCode_.fill(level / 1023.0);
+            picture_.patternCode.fill(level / 1023.0);
             return;
         }
         case 0x01: {  // SetColorTemperature
             const int value = arg(0) | arg(1) << 8;
             const int kelvin = value & 0x3FFF;
-            shownPreset_ = kelvin;
+            picture_.shownPreset = kelvin;
             preset(kelvin);
             if (value & 0x8000) {
                 adjustPreset_ = kelvin;
@@ -214,9 +240,7 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             return;
         }
         case 0x04:  // SaveEeprom
-            for (size_t i = 0; i < 9; ++i) {
-                eeprom_[38 + i] = i < calibrationId_.size() ? static_cast<uint8_t>(calibrationId_[i]) : ' ';
-            }
+            SaveCalibration(ram_, eeprom_);
             return;
         case 0x05:  // DrawTargetMarker
             markerCode_ = arg(0) == 10 ? -1 : arg(0);
@@ -226,23 +250,45 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             for (size_t i = 5; i < n && i < 14 && f[i] != 0; ++i) {
                 id.push_back(static_cast<char>(f[i]));
             }
-            calibrationId_ = id;
+            ram_.calibrationId = id;
             return;
         }
         case 0x09:  // SetBacklight
-            backlight_ = arg(0);
+            ram_.backlight = arg(0);
             return;
         case 0x0A:  // SetGamma
-            gammaCode_ = arg(0);
+            ram_.gammaCurveCode = arg(0);
             return;
         case 0x0C:  // SetCscGamma
-            cscGammaBypass_ = arg(0) == 1;
+            picture_.processingBypassed = arg(0) == 1;
             return;
         case 0x0E:  // SetInputSource
             inputSource_ = arg(0);
             return;
         case 0x11:  // CalibrationExecution
             calibrationExecution_ = arg(0);
+            return;
+        case 0x0B: {  // WriteDefaultPanelGamma: gamma x 100 (14 bits), code, colour space
+            const int value = arg(0) | arg(1) << 8;
+            const int space = arg(3);
+            if (space == 15) {
+                ram_.defaultPanelGammaX100 = value & 0x3FFF;
+                ram_.defaultPanelGammaCode = std::clamp(arg(2), 0, 16);
+            } else if (space >= 0 && space < 6) {
+                ram_.spacePanelGammaCode[static_cast<size_t>(space)] = std::clamp(arg(2), 0, 16);
+            }
+            return;
+        }
+        case 0x0D: {  // gamma table packet: first index, four 16-bit entries
+            const int first = arg(0);
+            for (int k = 0; k < 4 && first + k < 256; ++k) {
+                ram_.gammaTable[static_cast<size_t>(first + k)] =
+                    static_cast<uint16_t>(arg(1 + 2 * static_cast<size_t>(k)) | arg(2 + 2 * static_cast<size_t>(k)) << 8);
+            }
+            return;
+        }
+        case 0x21:  // SetColorSpace
+            picture_.displaySpace = arg(0);
             return;
         default:
             return;

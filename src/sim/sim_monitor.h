@@ -11,12 +11,19 @@
 // - SetColorTemperature (kelvin in the low 14 bits): selects the colour-temperature preset shown.
 //   With bit 15 set the preset is also selected for adjustment. Every preset holds R, G, B gains
 //   (factory values close to, but not on, the preset's white). SetRgbGain and SetRgbGainAlt
-//   change the gains of the preset selected for adjustment (else of the one shown); GetRgbGain
-//   answers the shown preset's gains. Gains act on linear light: gain / 255 of the channel.
+//   change the gains of the preset selected for adjustment; GetRgbGain answers the shown
+//   preset's gains. Gains act on linear light (see monitor_pipeline.h).
+// - SetCscGamma 1 bypasses the picture processing (the raw panel is measured), 0 enables it.
+//   SetGamma selects the gamma curve (14: 2.2, 16: 2.35, 19: 2.6). The gamma table packets
+//   (FD 88 00 FE 0D, first index, four 16-bit entries) load the gamma-to-luminance table that
+//   linearises the panel. WriteDefaultPanelGamma stores the panel gamma and its correction code:
+//   for colour space 15 the default, else the code of that colour space; each code step above 8
+//   steepens the curve by 0.025.
 // - SetCalibrationId (both forms), GetCalibrationId, GetVersion, GetModelInfo, GetBacklight, the
 //   extended capability query, GetInputSource, GetMonitorStatus, GetPatternStatus: as configured.
-// - SaveEeprom stores the calibration ID into the EEPROM (addresses 38..46). EEPROM frames read
-//   and write single bytes of the 6656-byte EEPROM.
+// - SaveEeprom stores the whole calibration (monitor_calibration.h) in the EEPROM; powerCycle()
+//   (a test hook: the monitor switched off and on) reads it back, so unsaved work is lost. EEPROM
+//   frames read and write single bytes of the 6656-byte EEPROM.
 // - KeepAlive is answered with two bytes (the station only counts them).
 // Everything else is accepted and kept as state for later use.
 
@@ -26,7 +33,9 @@
 #include <string>
 #include <vector>
 
+#include "sim/monitor_calibration.h"
 #include "sim/monitor_frames.h"
+#include "sim/monitor_pipeline.h"
 #include "sim/panel_model.h"
 #include "sim/sim_serial_device.h"
 
@@ -42,15 +51,9 @@ struct MonitorConfig {
     uint32_t seed = 1;
 };
 
-struct RgbGains {
-    int r = 255;
-    int g = 255;
-    int b = 255;
-};
-
 class SimMonitor : public SimSerialDevice {
 public:
-    static constexpr size_t kEepromSize = 6656;
+    static constexpr size_t kEepromSize = kMonitorEepromSize;
 
     SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config = MonitorConfig());
 
@@ -63,12 +66,20 @@ public:
     MonitorConfig& config() { return config_; }
     const std::array<uint8_t, kEepromSize>& eeprom() const { return eeprom_; }
     std::array<uint8_t, kEepromSize>& eeprom() { return eeprom_; }
-    const std::string& calibrationId() const { return calibrationId_; }
-    int backlight() const { return backlight_; }
-    int shownPreset() const { return shownPreset_; }
+    const std::string& calibrationId() const { return ram_.calibrationId; }
+    int backlight() const { return ram_.backlight; }
+    int shownPreset() const { return picture_.shownPreset; }
     RgbGains presetGains(int kelvin);
-    int gammaCode() const { return gammaCode_; }
-    bool processingBypassed() const { return cscGammaBypass_; }
+    int gammaCode() const { return ram_.gammaCurveCode; }
+    bool processingBypassed() const { return picture_.processingBypassed; }
+    // The calibration the monitor works with now (RAM), and what a power cycle would restore.
+    const MonitorCalibration& calibration() const { return ram_; }
+    MonitorCalibration& calibration() { return ram_; }
+    MonitorCalibration savedCalibration() const;
+    // Switched off and on: RAM reloads from the EEPROM, the picture returns to power-on white.
+    void powerCycle();
+    // Back to the factory calibration (RAM and EEPROM), as a new monitor leaves the factory.
+    void factoryReset();
     size_t framesHandled() const { return framesHandled_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
@@ -91,25 +102,21 @@ private:
     void answer(std::initializer_list<uint8_t> bytes, int64_t atMs);
     void answer(const Bytes& bytes, int64_t atMs);
     RgbGains& preset(int kelvin);
-    RgbGains factoryGains(int kelvin);
+    RgbGains factoryGains(int kelvin) const;
+    MonitorCalibration factoryCalibration() const;
 
     const PanelModel& panel_;
     MonitorConfig config_;
     FrameSplitter splitter_;
     std::array<uint8_t, kEepromSize> eeprom_{};
-    std::map<int, RgbGains> presets_;
+    MonitorCalibration ram_;
 
-    // The picture.
-    std::array<double, 3> patternCode_{1.0, 1.0, 1.0};  // normalised 0..1 per channel; white at power-on
+    // The picture and the state that is not saved.
+    PictureState picture_;
     int markerCode_ = -1;
-    int backlight_;
-    int shownPreset_ = 6500;
     int adjustPreset_ = 6500;
-    int gammaCode_ = 14;
-    bool cscGammaBypass_ = false;
     int calibrationExecution_ = 0;
     int inputSource_ = 8;
-    std::string calibrationId_;
     size_t framesHandled_ = 0;
     bool recording_ = false;
     std::vector<ReceivedFrame> received_;

@@ -1,0 +1,72 @@
+#pragma once
+
+// What the simulated monitor keeps of its calibration: colour-temperature presets with their
+// gains, the gamma-to-luminance table that linearises the panel, the gamma curve, the panel-gamma
+// corrections, backlight and calibration ID. The monitor works on a copy in RAM; "Save eeprom"
+// writes it into the EEPROM and a power cycle reads it back, so only saved work survives.
+//
+// EEPROM layout (addresses; 16-bit values least significant byte first):
+//   32..35    "VRL1" when a calibration is stored (else the factory calibration applies)
+//   36        gamma curve code           37       backlight
+//   38..46    calibration ID, blank-padded
+//   47..48    default panel gamma x 100  49       default panel-gamma code (8 = none)
+//   50..55    panel-gamma code per colour space 0..5 (0xFF: the default applies)
+//   56        number of presets          57..116  12 presets x (kelvin, R, G, B)
+//   6144..6655  the gamma-to-luminance table, 256 x 16 bit
+// Addresses the layout does not use keep whatever the factory put there.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace halvo::sim {
+
+struct RgbGains {
+    int r = 255;
+    int g = 255;
+    int b = 255;
+    bool operator==(const RgbGains&) const = default;
+};
+
+struct ColorTemperaturePreset {
+    int kelvin;
+    RgbGains gains;
+};
+
+inline constexpr size_t kMonitorEepromSize = 6656;
+inline constexpr int kMaxPresets = 12;
+inline constexpr int kNoSpaceCode = -1;
+
+struct MonitorCalibration {
+    std::vector<ColorTemperaturePreset> presets;
+    // Panel code 0..255 -> grey luminance in cd/m2 x 100, strictly increasing.
+    std::array<uint16_t, 256> gammaTable{};
+    int gammaCurveCode = 14;
+    int defaultPanelGammaX100 = 235;
+    int defaultPanelGammaCode = 8;
+    std::array<int, 6> spacePanelGammaCode{kNoSpaceCode, kNoSpaceCode, kNoSpaceCode,
+                                           kNoSpaceCode, kNoSpaceCode, kNoSpaceCode};
+    int backlight = 200;
+    std::string calibrationId;
+
+    // The preset of a temperature, made with the given gains when the monitor has none yet (a
+    // full preset list keeps its last slot for the newest temperature).
+    RgbGains& preset(int kelvin, const RgbGains& factory);
+    const RgbGains* findPreset(int kelvin) const;
+    RgbGains* findPreset(int kelvin);
+    // The panel-gamma code in force for a colour space slot.
+    int panelGammaCode(int space) const;
+};
+
+// The factory assumes a panel of gamma 2.35 reaching 250 cd/m2 when it linearises.
+std::array<uint16_t, 256> FactoryGammaTable();
+
+// The exponent a gamma curve code selects (14: 2.2, 16: 2.35, 19: 2.6).
+double GammaCurveExponent(int code);
+
+void SaveCalibration(const MonitorCalibration& calibration, std::array<uint8_t, kMonitorEepromSize>& eeprom);
+// False when the EEPROM holds no stored calibration (calibration left as it was).
+bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& eeprom, MonitorCalibration& calibration);
+
+}  // namespace halvo::sim
