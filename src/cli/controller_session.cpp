@@ -5,6 +5,7 @@
 #include "common/version.h"
 #include "instruments/vendor_library.h"
 #include "monitor/port_endpoint.h"
+#include "setup/setup_lists.h"
 
 namespace halvo::cli {
 
@@ -29,6 +30,30 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
             return false;
         }
         options.seed = static_cast<uint32_t>(*seed);
+    }
+    if (auto v = args.takeOption("--speed")) {
+        const auto speed = ParseLong(*v);
+        if (!speed || *speed < 0 || *speed >= static_cast<long>(setup_lists::kMeasurementSpeeds.size())) {
+            *error = "--speed needs a \"Measurement speed\" entry from 0 (LTD.AUTO) to 6 (AUTO)";
+            return false;
+        }
+        options.speedIndex = static_cast<int>(*speed);
+    }
+    if (auto v = args.takeOption("--duration")) {
+        const auto seconds = ParseLong(*v);
+        if (!seconds || *seconds < 1 || *seconds > 3600) {
+            *error = "--duration needs whole seconds from 1";
+            return false;
+        }
+        options.duration = std::to_string(*seconds);
+    }
+    if (auto v = args.takeOption("--calibration")) {
+        const auto index = ParseLong(*v);
+        if (!index || *index < 0 || *index > 99) {
+            *error = "--calibration needs a \"Cal File\" entry number";
+            return false;
+        }
+        options.calibrationIndex = static_cast<int>(*index);
     }
     options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
     if (options.simulate && !options.monitorPort.empty()) {
@@ -104,6 +129,21 @@ bool ControllerSession::start(const char* command) {
         const int index = static_cast<int>(std::find(names.begin(), names.end(), options_.instrument) - names.begin());
         setup.instrument.selected = index;
         setup.onInstrumentChanged(index);
+    }
+    if (options_.speedIndex >= 0) {
+        setup.measurementSpeed.selected = options_.speedIndex;
+    }
+    if (!options_.duration.empty()) {
+        setup.measurementDuration.text = options_.duration;
+    }
+    if (options_.calibrationIndex >= 0) {
+        if (!setup.calFile.hasIndex(options_.calibrationIndex)) {
+            std::fprintf(io_.err, "halvo-cli %s: the %s has no \"Cal File\" entry %d\n", command,
+                         kInstrumentNames[static_cast<size_t>(setup.instrumentKind())], options_.calibrationIndex);
+            return false;
+        }
+        setup.calFile.selected = options_.calibrationIndex;
+        setup.onCalFileChanged(options_.calibrationIndex);
     }
     if (options_.simulate) {
         ChoosePort(setup.monitorPort, sim::kSimMonitorPort);

@@ -27,8 +27,12 @@ public:
         std::string logFile;
         bool verbose = false;
         uint32_t seed = 1;
+        int speedIndex = -1;       // --speed, CS-200 "Measurement speed" entry
+        std::string duration;      // --duration, CS-200 "Measurement Duration" seconds
+        int calibrationIndex = -1; // --calibration, "Cal File" entry
     };
-    // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed).
+    // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
+    // --speed, --duration, --calibration).
     static bool TakeOptions(Args& args, Options& options, std::string* error);
 
     ControllerSession(const Options& options, CliIo io);

@@ -1,7 +1,10 @@
 #include <memory>
 
 #include "instruments/ca/ca_driver.h"
+#include "instruments/cs200/cs200_driver.h"
+#include "instruments/i1display/i1display_driver.h"
 #include "instruments/instrument.h"
+#include "instruments/spyder4/spyder4_driver.h"
 #include "instruments/unavailable_driver.h"
 
 namespace halvo {
@@ -10,6 +13,11 @@ namespace {
 template <InstrumentKind K>
 std::unique_ptr<InstrumentDriver> MakeCa(InstrumentContext& context) {
     return std::make_unique<CaDriver>(context, K);
+}
+
+template <typename Driver>
+std::unique_ptr<InstrumentDriver> Make(InstrumentContext& context) {
+    return std::make_unique<Driver>(context);
 }
 
 template <InstrumentKind K>
@@ -25,9 +33,9 @@ const InstrumentDescriptor kDescriptors[kInstrumentKindCount] = {
     {K::Ca310, "CA-310", true, MakeCa<K::Ca310>},
     {K::K10, "K-10", true, MakeUnavailable<K::K10>},
     {K::Pelko, "PELKO", false, MakeUnavailable<K::Pelko>},
-    {K::Spyder4, "Spyder4", false, MakeUnavailable<K::Spyder4>},
-    {K::Cs200, "CS-200", false, MakeUnavailable<K::Cs200>},
-    {K::I1Display, "i1 Display", false, MakeUnavailable<K::I1Display>},
+    {K::Spyder4, "Spyder4", false, Make<Spyder4Driver>},
+    {K::Cs200, "CS-200", false, Make<Cs200Driver>},
+    {K::I1Display, "i1 Display", false, Make<I1DisplayDriver>},
 };
 
 }  // namespace

@@ -30,6 +30,8 @@ public:
     void sendFrame(const Bytes& frame, const std::string& logText, int delayMs);
 
     SerialLink& link() { return link_; }
+    // The task in progress, whose channel the lines of a step go to.
+    const TaskState& task() const { return task_; }
 
 private:
     SerialLink& link_;
