@@ -57,7 +57,7 @@ protected:
 };
 
 // Rounding a meter's figures: the CS-200 sends five significant digits, the Spyder4 thousandths.
-constexpr double kFiveDigits = 1e-5;
+constexpr double kFiveDigits = 5e-5;  // half a unit in the fifth significant digit
 constexpr double kThousandthsOfY = 1e-4;
 
 TEST_F(LibraryInstruments, EachKindMeasuresThroughTheCycleWithItsWait) {
