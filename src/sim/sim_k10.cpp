@@ -59,9 +59,9 @@ int32_t RangeOf(double level) {
 const Matrix3& SimK10::sensorDistortion() {
     // Rows: the sensor's X, Y and Z channels as mixes of the true X, Y, Z.
     static const Matrix3 kDistortion = {{
-        {1.030, 0.045, -0.020},
-        {0.015, 0.990, 0.010},
-        {-0.010, 0.030, 0.950},
+        {1.020, 0.030, -0.012},
+        {0.010, 0.994, 0.006},
+        {-0.006, 0.018, 0.968},
     }};
     return kDistortion;
 }
@@ -69,9 +69,9 @@ const Matrix3& SimK10::sensorDistortion() {
 const std::vector<SimK10Slot>& SimK10::namedSlots() {
     static const std::vector<SimK10Slot> kSlots = {
         {1, "Vorla WG-LCD", sensorDistortion()},
-        {2, "LCD CCFL", {{{1.022, 0.052, -0.016}, {0.012, 0.993, 0.008}, {-0.006, 0.024, 0.958}}}},
-        {3, "LCD White LED", {{{1.036, 0.040, -0.024}, {0.019, 0.987, 0.012}, {-0.013, 0.034, 0.941}}}},
-        {4, "OLED", {{{1.041, 0.034, -0.012}, {0.010, 0.996, 0.006}, {-0.016, 0.038, 0.933}}}},
+        {2, "LCD CCFL", {{{1.014, 0.035, -0.009}, {0.008, 0.996, 0.005}, {-0.003, 0.014, 0.973}}}},
+        {3, "LCD White LED", {{{1.024, 0.026, -0.015}, {0.013, 0.992, 0.008}, {-0.008, 0.021, 0.962}}}},
+        {4, "OLED", {{{1.028, 0.022, -0.007}, {0.006, 0.998, 0.003}, {-0.010, 0.023, 0.957}}}},
     };
     return kSlots;
 }
