@@ -73,21 +73,6 @@ TEST(K10Status, EachLetterSetsItsBit) {
     }
 }
 
-TEST(K10Commands, TheTableHoldsTheLengthsAndPatienceTheStationWaitsWith) {
-    ASSERT_EQ(K10Commands().size(), 15u);
-    const auto has = [](const char* text, int minReply, int patience) {
-        const K10Command* c = FindK10Command(text);
-        return c != nullptr && c->minReply == minReply && c->patience == patience;
-    };
-    EXPECT_TRUE(has("P0", 21, 1));
-    EXPECT_TRUE(has("D7", 1925, 6));
-    EXPECT_TRUE(has("D1", 2, 2));
-    EXPECT_TRUE(has("N5", 15, 1));
-    EXPECT_TRUE(has("L1", -1, 1));
-    EXPECT_TRUE(has("S0", 133, 2));
-    EXPECT_EQ(FindK10Command("N6"), nullptr);
-}
-
 TEST(K10Replies, IdentityTrimsItsFieldsAndTheModelRuleTakesKAndKv) {
     const K10Bytes reply = BuildK10Identity("K-10-A", "210400123", "13");
     ASSERT_EQ(reply.size(), kK10IdentityLength);
