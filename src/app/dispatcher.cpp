@@ -48,6 +48,9 @@ void CHalvoDlg::timerIdentify() {
 void CHalvoDlg::timerPrepare() {
     int delay = 500;
     if (instrumentOpen() && instrument_) {
+        if (instrument_->kind() == InstrumentKind::K10) {
+            fillK10MatrixList();
+        }
         delay = instrument_->prepare();
     }
     scheduler_.arm(kTimerTrigger, delay);

@@ -41,6 +41,10 @@ std::string CHalvoDlg::aboutText() const {
 }
 
 bool CHalvoDlg::initDialog() {
+    if (!k10_) {
+        k10_ = std::make_unique<KClmtr>(scheduler_);
+        instrumentContext_.k10 = k10_.get();
+    }
     resetTaskState();
     links_.update(0, 0, true);
     window_.monitorIndicatorOn = false;

@@ -19,6 +19,7 @@
 #include "colorimetry/color_reading.h"
 #include "colorimetry/colorimetric_record.h"
 #include "instruments/instrument.h"
+#include "instruments/k10/k10_driver.h"
 #include "monitor/eeprom_transfer.h"
 #include "monitor/identification.h"
 #include "monitor/monitor_sender.h"
@@ -119,6 +120,8 @@ public:
     SerialLink& monitorLink() { return monitorLink_; }
     SerialLink& instrumentLink() { return instrumentLink_; }
     InstrumentDriver* instrument() { return instrument_.get(); }
+    // The K-10 driver, kept from window initialisation to the end.
+    KClmtr* k10() { return k10_.get(); }
     bool instrumentOpen() const { return instrumentLink_.isOpen != 0; }
     Setup& setup() { return setup_; }
     Ccalib& calib() { return calib_; }
@@ -187,6 +190,9 @@ private:
     void saveAgingReport();
     void agingStartStop();
     void publishNotices();
+    // K-10: the Setup "Cal File" list from the driver (prepare step), and command 3/8.
+    void fillK10MatrixList();
+    void selectK10Matrix();
 
     Scheduler& scheduler_;
     StationUi& ui_;
@@ -200,6 +206,7 @@ private:
     MonitorIdentification identification_;
     EepromTransfer eeprom_;
     LinkIndicators links_;
+    std::unique_ptr<KClmtr> k10_;
     InstrumentContext instrumentContext_;
     std::unique_ptr<InstrumentDriver> instrument_;
     Setup setup_;

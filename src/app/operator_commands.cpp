@@ -61,6 +61,10 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             }
         case 3:
             if (item == 8) {
+                if (selectedKind() == InstrumentKind::K10) {
+                    selectK10Matrix();
+                    return;
+                }
                 if (!links_.instrumentAlive()) {
                     return;
                 }

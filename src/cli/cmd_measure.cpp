@@ -1,6 +1,7 @@
 // halvo-cli measure: readings through the station's real measurement cycle.
 
 #include <csignal>
+#include <optional>
 
 #include "cli/controller_session.h"
 #include "cli/json_writer.h"
@@ -18,7 +19,7 @@ extern const Subcommand kMeasureCommand = {
     "take readings with the connected instrument",
     "usage: halvo-cli measure (--simulate | --monitor <port>) [--instrument <name>] [--port <port>]\n"
     "                         [--count N] [--continuous] [--json] [--log <file>] [-v]\n"
-    "                         [--speed <index>] [--duration <s>] [--calibration <index>]\n\n"
+    "                         [--speed <index>] [--duration <s>] [--calibration <index>] [--matrix <n>]\n\n"
     "Connects as the station does (the monitor is identified first when one is given), then takes\n"
     "readings through the measurement cycle and prints each as the reading list shows it, or with\n"
     "--json as one object per line (x, y, u, vp, lv, cct, duv).\n"
@@ -31,6 +32,7 @@ extern const Subcommand kMeasureCommand = {
     "  --calibration <index> \"Cal File\" entry: the Spyder4's display type, 0 Standard (default),\n"
     "                       1 Normal-Gamut LCD/ CCFL, 2 Wide-Gamut LCD/ CCFL, 3 Normal-Gamut LCD/\n"
     "                       White LED, 4 Wide-Gamut LCD/ RGB LED, 5 Wide-Gamut LCD/ CCFL2\n"
+    "  --matrix <n>         K-10: measure with calibration matrix n (0..93, see k10-matrices)\n"
     "  --count N            readings to take (default 1; with --continuous, until interrupted)\n"
     "  --continuous         measure with \"Continuously\" checked instead of one \"Measure\" each\n"
     "  --simulate           the built-in simulated monitor and instruments, on a virtual clock\n"
@@ -69,6 +71,34 @@ void PrintReading(CliIo& io, bool json, int index, const ColorReading& r) {
     std::fflush(io.out);
 }
 
+// Chooses the K-10 matrix as an operator would: once the prepare step has filled the "Cal File"
+// list, pick the entry on the Setup page.
+bool SelectMatrix(ControllerSession& session, int index, CliIo& io) {
+    CHalvoDlg& station = session.station();
+    Setup& setup = station.setup();
+    const bool listed = session.runUntil(
+        [&] { return !session.scheduler().isArmed(kTimerPrepare) && setup.calFile.items.size() == 100; }, 5000);
+    if (!listed || station.k10() == nullptr) {
+        std::fprintf(io.err, "halvo-cli measure: the K-10's matrix list did not come\n");
+        return false;
+    }
+    setup.onCalFileChanged(index);
+    if (setup.calFile.selected != index) {
+        return false;  // the page said why
+    }
+    session.runUntil([&] { return !session.scheduler().isArmed(kTimerPostedCommands); }, 1000);
+    const KClmtr& k10 = *station.k10();
+    if (k10.currentMatrix() != index || !k10.matrixLoaded()) {
+        std::fprintf(io.err, "halvo-cli measure: the K-10 did not deliver matrix %d\n", index);
+        return false;
+    }
+    if (index != 0 && k10.matrixInUse() == 0) {
+        std::fprintf(io.err, "halvo-cli measure: matrix %s holds no correction; measuring as the factory calibrated\n",
+                     setup.calFile.items[static_cast<size_t>(index)].c_str());
+    }
+    return true;
+}
+
 int RunMeasure(Args& args, CliIo& io) {
     const Subcommand& self = kMeasureCommand;
     ControllerSession::Options options;
@@ -86,6 +116,14 @@ int RunMeasure(Args& args, CliIo& io) {
         }
         count = *n;
     }
+    std::optional<int> matrix;
+    if (auto m = args.takeOption("--matrix")) {
+        const auto n = ParseLong(*m);
+        if (!n || *n < 0 || *n >= 100) {
+            return UsageError(self, io, "--matrix needs a matrix number (0..93)");
+        }
+        matrix = static_cast<int>(*n);
+    }
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }
@@ -97,11 +135,19 @@ int RunMeasure(Args& args, CliIo& io) {
     if (!session.start("measure")) {
         return kExitFailure;
     }
+    if (matrix && session.station().setup().instrumentKind() != static_cast<int>(InstrumentKind::K10)) {
+        return UsageError(self, io, "--matrix is for the K-10");
+    }
     if (!session.connect("measure")) {
         session.saveLog("measure");
         return kExitFailure;
     }
     CHalvoDlg& station = session.station();
+    if (matrix && !SelectMatrix(session, *matrix, io)) {
+        station.onConnectClicked(false);
+        session.saveLog("measure");
+        return kExitFailure;
+    }
     long taken = 0;
     station.readingObserver = [&] {
         ++taken;

@@ -98,6 +98,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         config.seed = options.seed;
         config.monitor.seed = options.seed;
         config.ca.seed = options.seed * 31u + 7u;
+        config.k10.seed = options.seed * 37u + 5u;
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
         VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
@@ -150,6 +151,8 @@ bool ControllerSession::start(const char* command) {
         const InstrumentKind kind = static_cast<InstrumentKind>(setup.instrumentKind());
         if (kind == InstrumentKind::Ca210 || kind == InstrumentKind::Ca310) {
             ChoosePort(setup.instrumentPort, sim::kSimCaPort);
+        } else if (kind == InstrumentKind::K10) {
+            ChoosePort(setup.instrumentPort, sim::kSimK10Port);
         }
     }
     if (!options_.monitorPort.empty()) {

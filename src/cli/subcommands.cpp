@@ -9,6 +9,7 @@ namespace halvo::cli {
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
+extern const Subcommand kK10MatricesCommand;
 extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
 
@@ -19,6 +20,7 @@ const std::vector<Subcommand>& Subcommands() {
         kIdentifyCommand,
         kMeasureCommand,
         kEepromCommand,
+        kK10MatricesCommand,
     };
     return commands;
 }

@@ -16,6 +16,8 @@
 
 namespace halvo {
 
+class KClmtr;
+
 // The index of the Setup page's instrument list.
 enum class InstrumentKind : int { Ca210 = 0, Ca310 = 1, K10 = 2, Pelko = 3, Spyder4 = 4, Cs200 = 5, I1Display = 6 };
 
@@ -43,6 +45,9 @@ struct InstrumentContext {
     Scheduler& scheduler;
     MonitorSender& monitor;
     ColorimetricRecord& currentRecord;
+    // The K-10 driver the controller keeps for the program's lifetime (null: the K-10 adapter
+    // makes its own).
+    KClmtr* k10 = nullptr;
 };
 
 // One raw result of cycle step 3.

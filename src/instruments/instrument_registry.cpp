@@ -5,6 +5,7 @@
 #include "instruments/i1display/i1display_driver.h"
 #include "instruments/instrument.h"
 #include "instruments/spyder4/spyder4_driver.h"
+#include "instruments/k10/k10_instrument.h"
 #include "instruments/unavailable_driver.h"
 
 namespace halvo {
@@ -31,7 +32,7 @@ using K = InstrumentKind;
 const InstrumentDescriptor kDescriptors[kInstrumentKindCount] = {
     {K::Ca210, "CA-210", true, MakeCa<K::Ca210>},
     {K::Ca310, "CA-310", true, MakeCa<K::Ca310>},
-    {K::K10, "K-10", true, MakeUnavailable<K::K10>},
+    {K::K10, "K-10", true, Make<K10Instrument>},
     {K::Pelko, "PELKO", false, MakeUnavailable<K::Pelko>},
     {K::Spyder4, "Spyder4", false, Make<Spyder4Driver>},
     {K::Cs200, "CS-200", false, Make<Cs200Driver>},

@@ -21,8 +21,9 @@ void OnSignal(int) {
 
 const char* kUsage =
     "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE]\n\n"
-    "Serves the simulated Vorla monitor and a simulated CA-210 on pseudo-terminals and prints\n"
-    "one line per device: \"monitor <path>\", \"ca <path>\". Runs in real time until interrupted.\n"
+    "Serves the simulated Vorla monitor, a simulated CA-210 and a simulated K-10 on\n"
+    "pseudo-terminals and prints one line per device: \"monitor <path>\", \"ca <path>\",\n"
+    "\"k10 <path>\". Runs in real time until interrupted.\n"
     "  --seed N          repeatable noise and factory data (default 1)\n"
     "  --model TEXT      the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
     "  --info BYTE       the model-info byte (default 0x90)\n"
@@ -92,8 +93,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "halvo-sim: %s\n", error.c_str());
         return 1;
     }
+    const std::string k10Path = server.serve(station.k10Endpoint(), &error);
+    if (k10Path.empty()) {
+        std::fprintf(stderr, "halvo-sim: %s\n", error.c_str());
+        return 1;
+    }
     std::printf("monitor %s\n", monitorPath.c_str());
     std::printf("ca %s\n", caPath.c_str());
+    std::printf("k10 %s\n", k10Path.c_str());
     std::fflush(stdout);
 
     std::signal(SIGINT, OnSignal);

@@ -55,7 +55,9 @@ SimStation::SimStation(Scheduler& clock, const SimStationConfig& config)
       panel_(std::make_unique<PanelModel>(config.panel)),
       monitor_(std::make_shared<SimMonitor>(clock, *panel_, config.monitor)),
       ca_(std::make_shared<SimCa>(
-          clock, [this] { return lightAtProbe(); }, config.ca)) {}
+          clock, [this] { return lightAtProbe(); }, config.ca)),
+      k10_(std::make_shared<SimK10>(
+          clock, [this] { return lightAtProbe(); }, config.k10)) {}
 
 SimStation::~SimStation() {
     uninstall();
@@ -64,6 +66,7 @@ SimStation::~SimStation() {
 void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
     PortRegistry::instance().add(kSimCaPort, ca_);
+    PortRegistry::instance().add(kSimK10Port, k10_);
     g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault};
     halvo_sim_set_hooks(&g_hooks);
     installed_ = true;
@@ -73,6 +76,7 @@ void SimStation::uninstall() {
     if (installed_) {
         PortRegistry::instance().remove(kSimMonitorPort);
         PortRegistry::instance().remove(kSimCaPort);
+        PortRegistry::instance().remove(kSimK10Port);
         if (halvo_sim_hooks() == &g_hooks && g_hooks.context == this) {
             halvo_sim_set_hooks(nullptr);
         }

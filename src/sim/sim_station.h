@@ -12,6 +12,7 @@
 
 #include "sim/panel_model.h"
 #include "sim/sim_ca.h"
+#include "sim/sim_k10.h"
 #include "sim/sim_monitor.h"
 #include "station/scheduler.h"
 
@@ -19,11 +20,13 @@ namespace halvo::sim {
 
 inline constexpr const char* kSimMonitorPort = "SIM-MONITOR";
 inline constexpr const char* kSimCaPort = "SIM-CA";
+inline constexpr const char* kSimK10Port = "SIM-K10";
 
 struct SimStationConfig {
     PanelConfig panel;
     MonitorConfig monitor;
     SimCaConfig ca;
+    SimK10Config k10;
     uint32_t seed = 1;
 };
 
@@ -44,6 +47,8 @@ public:
     std::shared_ptr<SimMonitor> monitorEndpoint() { return monitor_; }
     SimCa& ca() { return *ca_; }
     std::shared_ptr<SimCa> caEndpoint() { return ca_; }
+    SimK10& k10() { return *k10_; }
+    std::shared_ptr<SimK10> k10Endpoint() { return k10_; }
 
     // Where the probe is: it follows the target marker, as an operator would, and otherwise stays.
     ScreenPoint probe();
@@ -65,6 +70,7 @@ private:
     std::unique_ptr<PanelModel> panel_;
     std::shared_ptr<SimMonitor> monitor_;
     std::shared_ptr<SimCa> ca_;
+    std::shared_ptr<SimK10> k10_;
     ScreenPoint probe_{0.5, 0.5};
     bool followMarker_ = true;
     bool installed_ = false;
