@@ -9,7 +9,8 @@
 
 namespace halvo::gui {
 
-AboutBox::AboutBox(const QString& text, QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(const QString& text, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName("AboutBox");
     setWindowTitle("About Halvo");
     setMinimumSize(280, 150);

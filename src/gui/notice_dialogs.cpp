@@ -1,10 +1,13 @@
 #include "gui/notice_dialogs.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "gui/widget_binding.h"
 
@@ -29,11 +32,17 @@ QDialogButtonBox* Buttons(QDialog* dialog, QDialogButtonBox::StandardButtons whi
 
 }  // namespace
 
-NoticeDialog::NoticeDialog(const char* title, int width, int height, QWidget* parent) : QDialog(parent) {
+NoticeDialog::NoticeDialog(const char* title, int width, int height, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(title);
     setModal(false);
-    // The sizes the notices have always had, as a minimum: longer texts in another font still fit.
-    setMinimumSize(width, height);
+    // The sizes the notices have always had, as a minimum: longer texts in another font still
+    // fit. The window manager draws the title in a bold font beside the icon and the close box;
+    // a notice narrower than that would show "Auto calibrati... completed.".
+    QFont bold = font();
+    bold.setBold(true);
+    const int titleWidth = QFontMetrics(bold).horizontalAdvance(title) * 11 / 10 + 90;
+    setMinimumSize(std::max(width, titleWidth), height);
 }
 
 void NoticeDialog::accept() {

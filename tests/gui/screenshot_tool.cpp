@@ -2,9 +2,11 @@
 // connecting to the simulated station, the completion notice and the About box. It also lists
 // the keyboard focus chain and any label or button whose text does not fit its widget.
 //
-//   halvo_gui_screenshots OUTPUT_DIR [WIDTH HEIGHT]
+//   halvo_gui_screenshots OUTPUT_DIR [WIDTH HEIGHT] [--frames]
 //
-// Runs in a scratch working directory of its own (Config.ini is written there).
+// --frames takes the pictures from the screen, with the window manager's title bars, and shows
+// the main window maximised (under Xvfb with a window manager running). Runs in a scratch
+// working directory of its own (Config.ini is written there).
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,9 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,9 +31,16 @@ using namespace halvo::gui;
 
 namespace {
 
+bool g_frames = false;
+
 void Save(QWidget* widget, const QString& path) {
+    QPixmap picture = widget->grab();
+    if (g_frames) {
+        const QRect frame = widget->frameGeometry();
+        picture = widget->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    }
     // Quality 0 asks for the strongest compression: the README's pictures stay small.
-    const bool ok = widget->grab().save(path, "PNG", 0);
+    const bool ok = picture.save(path, "PNG", 0);
     std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "FAILED", qPrintable(path), widget->width(), widget->height());
 }
 
@@ -80,8 +91,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString out = QDir(argv[1]).absolutePath();
-    const int width = argc >= 4 ? std::atoi(argv[2]) : 1280;
-    const int height = argc >= 4 ? std::atoi(argv[3]) : 800;
+    std::vector<std::string> rest(argv + 2, argv + argc);
+    g_frames = std::find(rest.begin(), rest.end(), "--frames") != rest.end();
+    rest.erase(std::remove(rest.begin(), rest.end(), "--frames"), rest.end());
+    const int width = rest.size() >= 2 ? std::atoi(rest[0].c_str()) : 1280;
+    const int height = rest.size() >= 2 ? std::atoi(rest[1].c_str()) : 800;
     const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "halvo_screenshots";
     std::filesystem::remove_all(scratch);
     std::filesystem::create_directories(scratch);
@@ -94,9 +108,13 @@ int main(int argc, char** argv) {
     StationApp app(options);
     app.start();
     MainWindow& window = app.window();
-    window.resize(width, height);
-    window.show();
-    QApplication::processEvents();
+    if (g_frames) {
+        window.showMaximized();
+    } else {
+        window.resize(width, height);
+        window.show();
+    }
+    test::ProcessEventsUntil([] { return false; }, 300);
 
     window.findChild<QPushButton*>("connectButton")->click();
     auto* list = window.findChild<QTableWidget*>("readingList");
@@ -124,7 +142,7 @@ int main(int argc, char** argv) {
     window.notices().completion()->reject();
 
     window.showAbout();
-    QApplication::processEvents();
+    test::ProcessEventsUntil([] { return false; }, 300);
     ReportCutOffTexts(window.aboutBox());
     Save(window.aboutBox(), out + "/about_box.png");
     window.aboutBox()->accept();
