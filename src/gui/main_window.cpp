@@ -85,8 +85,6 @@ MainWindow::MainWindow(CHalvoDlg& station) : station_(station) {
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     wire();
-    // The first thing an operator does is connect.
-    connect_->setFocus();
     station_.log().addListener(this);
     logPane_->setPlainText(QString::fromStdString(station_.log().text()));
     // As large as a 1280 x 800 screen allows, less what the desktop keeps for itself.
@@ -272,6 +270,8 @@ void MainWindow::createPages() {
         }
     }
     refresh();
+    // The first thing an operator does is connect.
+    connect_->setFocus();
 }
 
 void MainWindow::showAbout() {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QTest>
 
 #include <filesystem>
@@ -16,6 +17,19 @@
 #include <vector>
 
 #include "gui/station_app.h"
+
+// Readable failure messages for Qt's strings.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '{';
+    for (const QString& text : list) {
+        *out << ' ';
+        PrintTo(text, out);
+    }
+    *out << " }";
+}
+QT_END_NAMESPACE
 
 namespace halvo::gui::test {
 

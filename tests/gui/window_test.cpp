@@ -30,6 +30,19 @@ QStringList Items(const QComboBox* box) {
     return items;
 }
 
+// The widgets the Tab key visits from w on, as far as they can take the focus now.
+QStringList TabStops(QWidget* from, int count) {
+    QStringList stops;
+    for (QWidget* w = from->nextInFocusChain(); w != from && stops.size() < count; w = w->nextInFocusChain()) {
+        if (!w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy()) {
+            continue;
+        }
+        // A spin field's stop is its text field; the tab control's is its tab bar.
+        stops << (w->objectName() == "qt_spinbox_lineedit" ? w->parentWidget()->objectName() : w->objectName());
+    }
+    return stops;
+}
+
 TEST_F(Window, StartsDisconnectedOnTheSetupPageWithTheStationsTexts) {
     open();
     MainWindow& w = app->window();
@@ -78,6 +91,13 @@ TEST_F(Window, StartsDisconnectedOnTheSetupPageWithTheStationsTexts) {
     EXPECT_FALSE(find<QPushButton>("drawPattern")->isEnabled());
     EXPECT_FALSE(find<QPushButton>("readEeprom")->isEnabled());
     EXPECT_EQ(find<SpinField>("measurementWait")->text(), "350");
+
+    // Tab goes from the header through the tabs into the page before the reading controls and
+    // the log.
+    EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("connectButton"));
+    EXPECT_EQ(TabStops(find<QLineEdit>("calId"), 5),
+              QStringList({"connectButton", "aboutButton", "qt_tabwidget_tabbar", "monitorPort", "instrument"}));
+    EXPECT_EQ(TabStops(find<QLineEdit>("testedBy"), 4), QStringList({"logPane", "clearLog", "saveLog", "calId"}));
 }
 
 TEST_F(Window, WithoutASerialPortSaysSoAndHasNoPages) {
