@@ -7,6 +7,7 @@ packages="
   build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libasound2-dev
 "
 
 missing=""

@@ -256,6 +256,8 @@ void CHalvoDlg::calibrationCompleted() {
     }
     notices_.completionOpen = true;
     completionCountdown = 15;
+    // The notice is reused: without this it would show the last run's "0 Sec" until the first tick.
+    notices_.countdownText.clear();
     publishNotices();
     if (setup_.audioAlarm.checked) {
         ui_.playSound(Sound::Success, true);

@@ -1,0 +1,44 @@
+#include "gui/gui_args.h"
+
+namespace halvo::gui {
+
+const char* const kGuiUsage =
+    "usage: halvo [--simulate] [Qt options]\n"
+    "       halvo --help | --version\n"
+    "\n"
+    "The station window. Settings are kept in Config.ini in the working directory.\n"
+    "\n"
+    "  --simulate   offer the built-in simulated station: its monitor (SIM-MONITOR) and\n"
+    "               CA-210 analyser (SIM-CA) appear in the Setup page's port lists and run\n"
+    "               in real time, so the station can be tried without hardware\n"
+    "  --help       this text\n"
+    "  --version    the program version\n"
+    "\n"
+    "Qt's own options work too, e.g. -platform offscreen.\n";
+
+GuiArgs ParseGuiArgs(const std::vector<std::string>& args) {
+    GuiArgs parsed;
+    for (const std::string& a : args) {
+        if (a == "--simulate") {
+            parsed.simulate = true;
+        } else if (a == "--help" || a == "-h") {
+            parsed.help = true;
+        } else if (a == "--version") {
+            parsed.version = true;
+        } else if (parsed.error.empty()) {
+            parsed.error = "unknown option '" + a + "'";
+        }
+    }
+    return parsed;
+}
+
+bool AsksForHelpOrVersion(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h" || a == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace halvo::gui

@@ -1,0 +1,45 @@
+// halvo: the station window.
+
+#include <QApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/version.h"
+#include "gui/gui_args.h"
+#include "gui/station_app.h"
+
+int main(int argc, char** argv) {
+    using namespace halvo::gui;
+    const std::vector<std::string> raw(argv + 1, argv + argc);
+    // Answered before Qt starts, so that they work without a display.
+    if (AsksForHelpOrVersion(raw)) {
+        const GuiArgs args = ParseGuiArgs(raw);
+        if (args.help) {
+            std::fputs(kGuiUsage, stdout);
+        } else {
+            std::printf("halvo %s\n", halvo::kVersionText);
+        }
+        return 0;
+    }
+
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    QApplication::setApplicationName("Halvo");
+    QApplication::setApplicationVersion(halvo::kVersionText);
+    const GuiArgs args = ParseGuiArgs(std::vector<std::string>(argv + 1, argv + argc));
+    if (!args.error.empty()) {
+        std::fprintf(stderr, "halvo: %s\n%s", args.error.c_str(), kGuiUsage);
+        return 2;
+    }
+
+    StationAppOptions options;
+    options.simulate = args.simulate;
+    // The station's sounds are looked for in the working directory, as always; the copies built
+    // next to the program stand in when it has none.
+    options.soundDirectories = {".", QApplication::applicationDirPath().toStdString()};
+    StationApp station(options);
+    station.start();
+    station.window().show();
+    return QApplication::exec();
+}
