@@ -37,14 +37,22 @@ void HookLight(void* context, double xyz[3]) {
     xyz[2] = light.Z;
 }
 
-int HookSpectrum(void*, int, int, double*) {
-    return 0;
+int HookSpectrum(void* context, int firstNm, int count, double* out) {
+    if (count <= 0 || out == nullptr) {
+        return 0;
+    }
+    static_cast<SimStation*>(context)->spectrumAtProbe(firstNm, count, out);
+    return count;
 }
 
 int HookFault(void* context, const char* device, const char* fault) {
     return static_cast<SimStation*>(context)->fault(device != nullptr ? device : "", fault != nullptr ? fault : "")
                ? 1
                : 0;
+}
+
+int HookDeviceCount(void* context, const char* device) {
+    return static_cast<SimStation*>(context)->deviceCount(device != nullptr ? device : "");
 }
 
 }  // namespace
@@ -55,7 +63,9 @@ SimStation::SimStation(Scheduler& clock, const SimStationConfig& config)
       panel_(std::make_unique<PanelModel>(config.panel)),
       monitor_(std::make_shared<SimMonitor>(clock, *panel_, config.monitor)),
       ca_(std::make_shared<SimCa>(
-          clock, [this] { return lightAtProbe(); }, config.ca)) {}
+          clock, [this] { return lightAtProbe(); }, config.ca)) {
+    deviceCounts_["pelko"] = config.pelkoDevices;
+}
 
 SimStation::~SimStation() {
     uninstall();
@@ -64,7 +74,7 @@ SimStation::~SimStation() {
 void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
     PortRegistry::instance().add(kSimCaPort, ca_);
-    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault};
+    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault, HookDeviceCount};
     halvo_sim_set_hooks(&g_hooks);
     installed_ = true;
 }
@@ -100,6 +110,15 @@ void SimStation::setFault(const std::string& device, const std::string& fault, b
 
 bool SimStation::fault(const std::string& device, const std::string& fault) const {
     return faults_.count({device, fault}) != 0;
+}
+
+int SimStation::deviceCount(const std::string& device) const {
+    const auto it = deviceCounts_.find(device);
+    return it != deviceCounts_.end() ? it->second : 1;
+}
+
+void SimStation::spectrumAtProbe(int firstNm, int count, double* out) {
+    panel_->spectrumOf(lightAtProbe(), firstNm, count, out);
 }
 
 Xyz SimStation::lightAtProbe() {
