@@ -126,6 +126,9 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                 eepromWrite();
             }
             return;
+        case 9:
+            searchPelkoDevices();
+            return;
         case 10:
             if (!checkLinks()) {
                 return;

@@ -17,15 +17,17 @@ extern const Subcommand kMeasureCommand = {
     "measure",
     "take readings with the connected instrument",
     "usage: halvo-cli measure (--simulate | --monitor <port>) [--instrument <name>] [--port <port>]\n"
-    "                         [--count N] [--continuous] [--json] [--log <file>] [-v]\n\n"
+    "                         [--device <index>] [--count N] [--continuous] [--json] [--log <file>] [-v]\n\n"
     "Connects as the station does (the monitor is identified first when one is given), then takes\n"
     "readings through the measurement cycle and prints each as the reading list shows it, or with\n"
     "--json as one object per line (x, y, u, vp, lv, cct, duv).\n"
     "  --instrument <name>  CA-210, CA-310, K-10, PELKO, Spyder4, CS-200 or \"i1 Display\"\n"
     "  --port <port>        the instrument's serial port\n"
+    "  --device <index>     PELKO: the entry of the device list the search fills (default the first)\n"
     "  --count N            readings to take (default 1; with --continuous, until interrupted)\n"
     "  --continuous         measure with \"Continuously\" checked instead of one \"Measure\" each\n"
     "  --simulate           the built-in simulated monitor and instruments, on a virtual clock\n"
+    "  --pelko-devices N    with --simulate: spectroradiometers attached (default 1)\n"
     "Settings not given (instrument, ports, line settings, waits, offsets) come from Config.ini\n"
     "in the working directory, which the station rewrites as it always does.\n",
     RunMeasure,

@@ -27,14 +27,18 @@ public:
         std::string logFile;
         bool verbose = false;
         uint32_t seed = 1;
+        int pelkoDevice = -1;       // --device: entry of the PELKO device list (-1: the first)
+        int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
     };
-    // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed).
+    // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
+    // --device, --pelko-devices).
     static bool TakeOptions(Args& args, Options& options, std::string* error);
 
     ControllerSession(const Options& options, CliIo io);
     ~ControllerSession();
 
-    // Window initialisation and the Setup choices from the options. False with a message.
+    // Window initialisation and the Setup choices from the options; with the PELKO chosen, the
+    // device search and the device choice. False with a message.
     bool start(const char* command);
     // Presses Connect and waits until the measurement cycle runs (identification done).
     bool connect(const char* command);
@@ -47,6 +51,8 @@ public:
     bool saveLog(const char* command);
 
 private:
+    bool choosePelkoDevice(const char* command);
+
     Options options_;
     CliIo io_;
     std::unique_ptr<Scheduler> scheduler_;

@@ -11,6 +11,7 @@ extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
 extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
+extern const Subcommand kPelkoSearchCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
@@ -19,6 +20,7 @@ const std::vector<Subcommand>& Subcommands() {
         kIdentifyCommand,
         kMeasureCommand,
         kEepromCommand,
+        kPelkoSearchCommand,
     };
     return commands;
 }

@@ -30,6 +30,8 @@ public:
     void sendFrame(const Bytes& frame, const std::string& logText, int delayMs);
 
     SerialLink& link() { return link_; }
+    // The task whose channel the lines go to.
+    const TaskState& task() const { return task_; }
 
 private:
     SerialLink& link_;
