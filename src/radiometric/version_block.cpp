@@ -25,10 +25,13 @@ struct VersionBlock {
 static_assert(sizeof(VersionBlock) == 80);
 
 constexpr const char* kSectionName = ".vantrel_version";
+// Compared with a constant of the code, never with the block as mapped: that is the file's own
+// copy, damaged or not.
+constexpr char kSignature[16] = "VANTREL VERSION";
 
 // Version 3.0.0.0.
 __attribute__((used, section(".vantrel_version"))) const VersionBlock kBlock = {
-    "VANTREL VERSION",
+    {'V', 'A', 'N', 'T', 'R', 'E', 'L', ' ', 'V', 'E', 'R', 'S', 'I', 'O', 'N', '\0'},
     sizeof(VersionBlock),
     3u << 16 | 0u,
     0u << 16 | 0u,
@@ -99,7 +102,7 @@ std::optional<FileVersion> FileVersionInImage(const std::string& image) {
         return std::nullopt;
     }
     VersionBlock block;
-    if (!ReadAt(*section, 0, block) || std::memcmp(block.signature, kBlock.signature, sizeof block.signature) != 0 ||
+    if (!ReadAt(*section, 0, block) || std::memcmp(block.signature, kSignature, sizeof kSignature) != 0 ||
         block.length != sizeof(VersionBlock)) {
         return std::nullopt;
     }

@@ -105,6 +105,31 @@ TEST_F(PelkoStation, ContinuouslyBreaksOffTheMeasurementAndTheStationRestsIdle) 
     EXPECT_GT(readings, 0);
 }
 
+TEST_F(PelkoStation, ADeviceRefusingToStartIsRetriedWithoutHoldingUpTheStation) {
+    choosePelko();
+    station->handleOperatorCommand(9, 1);
+    connect();
+    run(3000);
+    sim->setFault("pelko", "measure-fails", true);
+    station->onContinuouslyToggled(false);
+    station->onContinuouslyToggled(true);
+    station->log().clear();
+    run(1000);  // returns: time passes between the attempts
+    const std::string& text = station->log().text();
+    size_t attempts = 0;
+    for (size_t at = text.find("Could not start measurement!"); at != std::string::npos;
+         at = text.find("Could not start measurement!", at + 1)) {
+        ++attempts;
+    }
+    EXPECT_GE(attempts, 50u);
+    EXPECT_LE(attempts, 101u);
+    sim->setFault("pelko", "measure-fails", false);
+    int readings = 0;
+    station->readingObserver = [&] { ++readings; };
+    run(6000);
+    EXPECT_GT(readings, 0);
+}
+
 TEST_F(PelkoStation, ReadingsOfThePanelAgreeWithItsTrueLightWithinTheInstrumentsAccuracy) {
     choosePelko();
     station->handleOperatorCommand(9, 1);

@@ -182,7 +182,7 @@ TEST_F(PelkoDriverTest, FailedStartsAndEndedMeasurementsStartAgain) {
     log.clear();
     const InstrumentDriver::Trigger refused = driver->trigger();
     EXPECT_TRUE(refused.rearm);
-    EXPECT_EQ(refused.delayMs, 0);
+    EXPECT_EQ(refused.delayMs, 10);
     EXPECT_EQ(log.text(), "CAL: Could not start measurement!\n");
     sim->setFault("pelko", "measure-fails", false);
 

@@ -129,9 +129,9 @@ TEST_F(PelkoCore, MeasuresThePanelWithinItsSpecifiedAccuracyAtBothSteps) {
             float fY = 0;
             float fZ = 0;
             ASSERT_EQ(PELKO_ChromXYZEx(h, 380, 780, &fX, &fY, &fZ), 0);
-            const double X = fX;
-            const double Y = fY;
-            const double sum = X + Y + double{fZ};
+            const double X = static_cast<double>(fX);
+            const double Y = static_cast<double>(fY);
+            const double sum = X + Y + static_cast<double>(fZ);
             EXPECT_TRUE(Near(X / sum, x, kSpectroChromaticityAccuracy)) << std::hex << pattern << " step " << step;
             EXPECT_TRUE(Near(Y / sum, y, kSpectroChromaticityAccuracy)) << std::hex << pattern << " step " << step;
             EXPECT_TRUE(Near(Y, truth.Y, 0.0, kSpectroLuminanceAccuracy)) << std::hex << pattern << " step " << step;

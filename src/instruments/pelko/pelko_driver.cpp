@@ -8,6 +8,9 @@ namespace {
 constexpr uint32_t kFullWhite = 255u | 255u << 8 | 255u << 16;
 constexpr int32_t kDefaultExposureMs = 1000;
 constexpr int32_t kExposureLimit = 4000;
+// A refused start is tried again on the next tick. Not at 0 ms: a device that keeps refusing
+// would then hold the station's only thread in a loop that never lets time pass.
+constexpr int kStartRetryMs = 10;
 
 }  // namespace
 
@@ -80,7 +83,7 @@ InstrumentDriver::Trigger PelkoDriver::trigger() {
         pelkoLastError = PELKO_MeasureEx(pelkoHandle, 0, 1, 1);
         if (pelkoLastError != 0) {
             context_.log.logMessage("Could not start measurement!", context_.monitor.task().CalibrationState);
-            return {true, 0};
+            return {true, kStartRetryMs};
         }
         pelkoStep = kStagePoll;
         return {true, 100};
@@ -113,9 +116,9 @@ int PelkoDriver::pollCount(bool) {
 RawReading PelkoDriver::read() {
     RawReading r;
     r.retryMs = 100;
-    const double X = pelkoX;
-    const double Y = pelkoY;
-    const double Z = pelkoZ;
+    const double X = static_cast<double>(pelkoX);
+    const double Y = static_cast<double>(pelkoY);
+    const double Z = static_cast<double>(pelkoZ);
     const double sum = X + Y + Z;
     // No light (or nothing fetched) has no chromaticity: no reading, and the cycle measures again.
     if (!isOpen() || !(sum > 0.0)) {

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 #include "radiometric/pelko_core_abi.h"
 #include "sim/bridge/sim_bridge.h"
