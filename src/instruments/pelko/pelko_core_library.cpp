@@ -10,9 +10,11 @@ struct CoreInUse {
     PelkoCoreLookup lookup = nullptr;
 };
 
+// Never destroyed: a driver closing its device while the program exits must still find the
+// library loaded.
 CoreInUse& Core() {
-    static CoreInUse core;
-    return core;
+    static CoreInUse* core = new CoreInUse;
+    return *core;
 }
 
 }  // namespace
