@@ -115,7 +115,8 @@ InstrumentSettings CHalvoDlg::instrumentSettings() const {
     s.measurementWaitMs = setup_.measurementWaitMs();
     s.cs200SpeedIndex = setup_.measurementSpeed.selected;
     s.cs200DurationSeconds = setup_.measurementDurationSeconds();
-    s.pelkoDeviceIndex = setup_.pelkoDevices.selected;
+    s.pelkoDeviceIndex = pelkoSearch.deviceFor(setup_.pelkoDevices.selected);
+    s.pelkoDeviceCount = pelkoSearch.pelkoDeviceCount;
     s.calibrationIndex = setup_.calFile.selected;
     return s;
 }

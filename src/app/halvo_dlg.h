@@ -20,6 +20,7 @@
 #include "colorimetry/colorimetric_record.h"
 #include "instruments/instrument.h"
 #include "instruments/k10/k10_driver.h"
+#include "instruments/pelko/pelko_search.h"
 #include "monitor/eeprom_transfer.h"
 #include "monitor/identification.h"
 #include "monitor/monitor_sender.h"
@@ -153,6 +154,8 @@ public:
     int whiteEntryCount = 7;
     // The last white-point entry sent with command 2/4 (-1: none yet).
     int lastWhiteEntrySent = -1;
+    // What the last PELKO device search found (command 9).
+    PelkoSearch pelkoSearch;
 
     // Called after every reading the cycle takes (front ends print or count them).
     std::function<void()> readingObserver;
@@ -189,6 +192,7 @@ private:
     void eepromWrite();
     void saveAgingReport();
     void agingStartStop();
+    void searchPelkoDevices();
     void publishNotices();
     // K-10: the Setup "Cal File" list from the driver (prepare step), and command 3/8.
     void fillK10MatrixList();

@@ -130,6 +130,9 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                 eepromWrite();
             }
             return;
+        case 9:
+            searchPelkoDevices();
+            return;
         case 10:
             if (!checkLinks()) {
                 return;

@@ -19,7 +19,8 @@ extern const Subcommand kMeasureCommand = {
     "take readings with the connected instrument",
     "usage: halvo-cli measure (--simulate | --monitor <port>) [--instrument <name>] [--port <port>]\n"
     "                         [--count N] [--continuous] [--json] [--log <file>] [-v]\n"
-    "                         [--speed <index>] [--duration <s>] [--calibration <index>] [--matrix <n>]\n\n"
+    "                         [--speed <index>] [--duration <s>] [--calibration <index>] [--matrix <n>]\n"
+    "                         [--device <index>]\n\n"
     "Connects as the station does (the monitor is identified first when one is given), then takes\n"
     "readings through the measurement cycle and prints each as the reading list shows it, or with\n"
     "--json as one object per line (x, y, u, vp, lv, cct, duv).\n"
@@ -33,9 +34,11 @@ extern const Subcommand kMeasureCommand = {
     "                       1 Normal-Gamut LCD/ CCFL, 2 Wide-Gamut LCD/ CCFL, 3 Normal-Gamut LCD/\n"
     "                       White LED, 4 Wide-Gamut LCD/ RGB LED, 5 Wide-Gamut LCD/ CCFL2\n"
     "  --matrix <n>         K-10: measure with calibration matrix n (0..93, see k10-matrices)\n"
+    "  --device <index>     PELKO: the entry of the device list the search fills (default the first)\n"
     "  --count N            readings to take (default 1; with --continuous, until interrupted)\n"
     "  --continuous         measure with \"Continuously\" checked instead of one \"Measure\" each\n"
     "  --simulate           the built-in simulated monitor and instruments, on a virtual clock\n"
+    "  --pelko-devices N    with --simulate: spectroradiometers attached (default 1)\n"
     "Settings not given (instrument, ports, line settings, waits, offsets) come from Config.ini\n"
     "in the working directory, which the station rewrites as it always does.\n",
     RunMeasure,

@@ -55,6 +55,22 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
         }
         options.calibrationIndex = static_cast<int>(*index);
     }
+    if (auto v = args.takeOption("--device")) {
+        const auto index = ParseLong(*v);
+        if (!index || *index < 0 || *index > 1000) {
+            *error = "--device needs a device list index from 0";
+            return false;
+        }
+        options.pelkoDevice = static_cast<int>(*index);
+    }
+    if (auto v = args.takeOption("--pelko-devices")) {
+        const auto count = ParseLong(*v);
+        if (!count || *count < 0 || *count > 8) {
+            *error = "--pelko-devices needs a number from 0 to 8";
+            return false;
+        }
+        options.simPelkoDevices = static_cast<int>(*count);
+    }
     options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
     if (options.simulate && !options.monitorPort.empty()) {
         *error = "--simulate and --monitor exclude each other";
@@ -99,6 +115,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         config.monitor.seed = options.seed;
         config.ca.seed = options.seed * 31u + 7u;
         config.k10.seed = options.seed * 37u + 5u;
+        config.pelkoDevices = options.simPelkoDevices;
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
         VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
@@ -160,6 +177,28 @@ bool ControllerSession::start(const char* command) {
     }
     if (!options_.instrumentPort.empty()) {
         ChoosePort(setup.instrumentPort, options_.instrumentPort);
+    }
+    if (setup.instrumentKind() == static_cast<int>(InstrumentKind::Pelko)) {
+        return choosePelkoDevice(command);
+    }
+    return true;
+}
+
+bool ControllerSession::choosePelkoDevice(const char* command) {
+    // As the operator does on the Setup page: "Search", then pick an entry of the list.
+    station_->handleOperatorCommand(9, 1);
+    ListControl& devices = station_->setup().pelkoDevices;
+    if (station_->pelkoSearch.pelkoDeviceCount <= 0) {
+        std::fprintf(io_.err, "halvo-cli %s: no PELKO device found\n", command);
+        return false;
+    }
+    if (options_.pelkoDevice >= 0) {
+        if (!devices.hasIndex(options_.pelkoDevice)) {
+            std::fprintf(io_.err, "halvo-cli %s: no PELKO device %d (the list holds %zu)\n", command,
+                         options_.pelkoDevice, devices.items.size());
+            return false;
+        }
+        devices.selected = options_.pelkoDevice;
     }
     return true;
 }

@@ -30,15 +30,18 @@ public:
         int speedIndex = -1;       // --speed, CS-200 "Measurement speed" entry
         std::string duration;      // --duration, CS-200 "Measurement Duration" seconds
         int calibrationIndex = -1; // --calibration, "Cal File" entry
+        int pelkoDevice = -1;       // --device: entry of the PELKO device list (-1: the first)
+        int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
     };
     // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
-    // --speed, --duration, --calibration).
+    // --speed, --duration, --calibration, --device, --pelko-devices).
     static bool TakeOptions(Args& args, Options& options, std::string* error);
 
     ControllerSession(const Options& options, CliIo io);
     ~ControllerSession();
 
-    // Window initialisation and the Setup choices from the options. False with a message.
+    // Window initialisation and the Setup choices from the options; with the PELKO chosen, the
+    // device search and the device choice. False with a message.
     bool start(const char* command);
     // Presses Connect and waits until the measurement cycle runs (identification done).
     bool connect(const char* command);
@@ -51,6 +54,8 @@ public:
     bool saveLog(const char* command);
 
 private:
+    bool choosePelkoDevice(const char* command);
+
     Options options_;
     CliIo io_;
     std::unique_ptr<Scheduler> scheduler_;

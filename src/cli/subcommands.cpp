@@ -12,6 +12,7 @@ extern const Subcommand kIdentifyCommand;
 extern const Subcommand kK10MatricesCommand;
 extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
+extern const Subcommand kPelkoSearchCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
@@ -21,6 +22,7 @@ const std::vector<Subcommand>& Subcommands() {
         kMeasureCommand,
         kEepromCommand,
         kK10MatricesCommand,
+        kPelkoSearchCommand,
     };
     return commands;
 }

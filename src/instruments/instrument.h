@@ -32,7 +32,8 @@ struct InstrumentSettings {
     int measurementWaitMs = 350;  // trigger-to-read wait of CA-210, CA-310, K-10
     int cs200SpeedIndex = 2;      // "Measurement speed" list index
     int cs200DurationSeconds = 1; // "Measurement Duration"
-    int pelkoDeviceIndex = 0;     // entry of the PELKO device list
+    int pelkoDeviceIndex = 0;     // device chosen in the PELKO device list
+    int pelkoDeviceCount = 0;     // PELKO devices found by the last search
     int calibrationIndex = 0;     // "Cal File" entry (K-10 matrix, Spyder4 calibration)
 };
 

@@ -6,7 +6,7 @@
 #include "instruments/instrument.h"
 #include "instruments/spyder4/spyder4_driver.h"
 #include "instruments/k10/k10_instrument.h"
-#include "instruments/unavailable_driver.h"
+#include "instruments/pelko/pelko_driver.h"
 
 namespace halvo {
 namespace {
@@ -21,11 +21,6 @@ std::unique_ptr<InstrumentDriver> Make(InstrumentContext& context) {
     return std::make_unique<Driver>(context);
 }
 
-template <InstrumentKind K>
-std::unique_ptr<InstrumentDriver> MakeUnavailable(InstrumentContext& context) {
-    return std::make_unique<UnavailableDriver>(context, K);
-}
-
 using K = InstrumentKind;
 
 // One explicit list, in the Setup list's order.
@@ -33,7 +28,7 @@ const InstrumentDescriptor kDescriptors[kInstrumentKindCount] = {
     {K::Ca210, "CA-210", true, MakeCa<K::Ca210>},
     {K::Ca310, "CA-310", true, MakeCa<K::Ca310>},
     {K::K10, "K-10", true, Make<K10Instrument>},
-    {K::Pelko, "PELKO", false, MakeUnavailable<K::Pelko>},
+    {K::Pelko, "PELKO", false, Make<PelkoDriver>},
     {K::Spyder4, "Spyder4", false, Make<Spyder4Driver>},
     {K::Cs200, "CS-200", false, Make<Cs200Driver>},
     {K::I1Display, "i1 Display", false, Make<I1DisplayDriver>},

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/spectral/cie_cmf.h"
+#include "sim/spectral/panel_emitters.h"
+
 namespace halvo::sim {
 namespace {
 
@@ -29,8 +32,23 @@ std::array<double, 3> Solve(const double m[3][3], const double b[3]) {
 }  // namespace
 
 PanelModel::PanelModel(const PanelConfig& config) : config_(config) {
-    // Scale each primary so that the three at full drive add up to the native white at the peak
-    // luminance (the standard construction of an RGB-to-XYZ matrix).
+    // The emitters' tristimulus values, columns of e.
+    std::array<std::vector<double>, 3> emitters;
+    double e[3][3];
+    for (int k = 0; k < 3; ++k) {
+        auto& shape = emitters[static_cast<size_t>(k)];
+        shape.resize(kSpectrumCount);
+        for (int i = 0; i < kSpectrumCount; ++i) {
+            shape[static_cast<size_t>(i)] = EmitterShape(static_cast<Emitter>(k), kSpectrumFirstNm + i);
+        }
+        const std::array<double, 3> t = TristimulusOf(shape.data(), kSpectrumFirstNm, kSpectrumCount, 1);
+        for (int r = 0; r < 3; ++r) {
+            e[r][k] = t[static_cast<size_t>(r)];
+        }
+    }
+    // Each channel's filter passes the mix of emitters that puts the channel on its configured
+    // chromaticity (with the default primaries every mix is positive: a little leakage of the
+    // other two emitters). Scaled to Y = 1 here.
     const Chromaticity p[3] = {config.red, config.green, config.blue};
     double m[3][3];
     for (int c = 0; c < 3; ++c) {
@@ -38,12 +56,25 @@ PanelModel::PanelModel(const PanelConfig& config) : config_(config) {
         m[1][c] = 1.0;
         m[2][c] = (1.0 - p[c].x - p[c].y) / p[c].y;
     }
+    // Then each primary is scaled so that the three at full drive add up to the native white at
+    // the peak luminance (the standard construction of an RGB-to-XYZ matrix).
     const double Y = config.peakLuminance - config.blackLuminance;
     const double w[3] = {Y * config.white.x / config.white.y, Y,
                          Y * (1.0 - config.white.x - config.white.y) / config.white.y};
     const std::array<double, 3> s = Solve(m, w);
     for (int c = 0; c < 3; ++c) {
-        primaries_[c] = {s[c] * m[0][c], s[c] * m[1][c], s[c] * m[2][c]};
+        const double target[3] = {m[0][c], m[1][c], m[2][c]};
+        const std::array<double, 3> mix = Solve(e, target);
+        auto& spectrum = channelSpectra_[static_cast<size_t>(c)];
+        spectrum.assign(kSpectrumCount, 0.0);
+        for (int k = 0; k < 3; ++k) {
+            for (int i = 0; i < kSpectrumCount; ++i) {
+                spectrum[static_cast<size_t>(i)] +=
+                    s[static_cast<size_t>(c)] * mix[static_cast<size_t>(k)] * emitters[static_cast<size_t>(k)][static_cast<size_t>(i)];
+            }
+        }
+        const std::array<double, 3> t = TristimulusOf(spectrum.data(), kSpectrumFirstNm, kSpectrumCount, 1);
+        primaries_[static_cast<size_t>(c)] = {t[0], t[1], t[2]};
     }
 }
 
@@ -62,19 +93,50 @@ double PanelModel::positionFactor(double px, double py) const {
 
 Xyz PanelModel::emit(const std::array<double, 3>& drive, int backlight, double px, double py) const {
     const double light = std::clamp(backlight, 0, 255) / 255.0 * positionFactor(px, py);
+    // Light leaking through the closed LCD: all three channels a little open, with the native
+    // white's colour.
+    const double whiteY = primaries_[0].Y + primaries_[1].Y + primaries_[2].Y;
+    const double leak = config_.blackLuminance * light / whiteY;
     Xyz out;
     for (int c = 0; c < 3; ++c) {
-        const double d = std::max(0.0, drive[static_cast<size_t>(c)]) * light;
+        const double d = std::max(0.0, drive[static_cast<size_t>(c)]) * light + leak;
         out.X += d * primaries_[static_cast<size_t>(c)].X;
         out.Y += d * primaries_[static_cast<size_t>(c)].Y;
         out.Z += d * primaries_[static_cast<size_t>(c)].Z;
     }
-    // Light leaking through the closed LCD, with the native white's colour.
-    const double black = config_.blackLuminance * light;
-    out.X += black * config_.white.x / config_.white.y;
-    out.Y += black;
-    out.Z += black * (1.0 - config_.white.x - config_.white.y) / config_.white.y;
     return out;
+}
+
+void PanelModel::emitSpectrum(const std::array<double, 3>& drive, int backlight, double px, double py, int firstNm,
+                              int count, double* out) const {
+    const double light = std::clamp(backlight, 0, 255) / 255.0 * positionFactor(px, py);
+    const double whiteY = primaries_[0].Y + primaries_[1].Y + primaries_[2].Y;
+    const double leak = config_.blackLuminance * light / whiteY;
+    std::array<double, 3> weights{};
+    for (size_t c = 0; c < 3; ++c) {
+        weights[c] = std::max(0.0, drive[c]) * light + leak;
+    }
+    writeMix(weights, firstNm, count, out);
+}
+
+void PanelModel::spectrumOf(const Xyz& light, int firstNm, int count, double* out) const {
+    const auto& p = primaries_;
+    const double m[3][3] = {{p[0].X, p[1].X, p[2].X}, {p[0].Y, p[1].Y, p[2].Y}, {p[0].Z, p[1].Z, p[2].Z}};
+    const double b[3] = {light.X, light.Y, light.Z};
+    writeMix(Solve(m, b), firstNm, count, out);
+}
+
+void PanelModel::writeMix(const std::array<double, 3>& weights, int firstNm, int count, double* out) const {
+    for (int i = 0; i < count; ++i) {
+        const int k = firstNm + i - kSpectrumFirstNm;
+        double v = 0.0;
+        if (k >= 0 && k < kSpectrumCount) {
+            for (size_t c = 0; c < 3; ++c) {
+                v += weights[c] * channelSpectra_[c][static_cast<size_t>(k)];
+            }
+        }
+        out[i] = v;
+    }
 }
 
 ScreenPoint CellCentre(int cell) {

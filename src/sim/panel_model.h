@@ -4,9 +4,16 @@
 // channels, at a place on the screen. Native primaries of a wide-gamut panel, white near 7000 K,
 // a black level, peak luminance that follows the backlight, and a smooth fall-off of luminance
 // towards the corners with one side a little brighter.
+//
+// Every channel has a spectrum (its colour filter over the backlight's emitters, mixed so that
+// the channel lands on its configured chromaticity), and the X, Y, Z of any drive are the CIE
+// integrals of the spectrum that drive emits: a spectroradiometer and a colorimeter measuring the
+// same patch agree.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace halvo::sim {
 
@@ -55,9 +62,28 @@ public:
     // XYZ of each primary at full drive, centre, backlight 255 (columns of the panel matrix).
     const std::array<Xyz, 3>& primaries() const { return primaries_; }
 
+    // Spectral radiance, W/(sr m2 nm), sampled at 1 nm from kSpectrumFirstNm.
+    static constexpr int kSpectrumFirstNm = 360;
+    static constexpr int kSpectrumLastNm = 830;
+    static constexpr int kSpectrumCount = kSpectrumLastNm - kSpectrumFirstNm + 1;
+    // A channel at full drive, centre, backlight 255.
+    const std::vector<double>& channelSpectrum(int channel) const {
+        return channelSpectra_[static_cast<std::size_t>(channel)];
+    }
+    // The spectrum emit() integrates to, written for count wavelengths from firstNm by 1 nm
+    // (0 outside 360..830 nm).
+    void emitSpectrum(const std::array<double, 3>& linearDrive, int backlight, double px, double py, int firstNm,
+                      int count, double* out) const;
+    // The panel's spectrum of a light it emitted: every such light is a mix of the three
+    // channels, so its X, Y, Z determine it. Written as emitSpectrum() writes.
+    void spectrumOf(const Xyz& light, int firstNm, int count, double* out) const;
+
 private:
+    void writeMix(const std::array<double, 3>& weights, int firstNm, int count, double* out) const;
+
     PanelConfig config_;
     std::array<Xyz, 3> primaries_;
+    std::array<std::vector<double>, 3> channelSpectra_;
 };
 
 // Centre of a probe place on the screen: cells 1..9 row by row from the top left.

@@ -37,14 +37,22 @@ void HookLight(void* context, double xyz[3]) {
     xyz[2] = light.Z;
 }
 
-int HookSpectrum(void*, int, int, double*) {
-    return 0;
+int HookSpectrum(void* context, int firstNm, int count, double* out) {
+    if (count <= 0 || out == nullptr) {
+        return 0;
+    }
+    static_cast<SimStation*>(context)->spectrumAtProbe(firstNm, count, out);
+    return count;
 }
 
 int HookFault(void* context, const char* device, const char* fault) {
     return static_cast<SimStation*>(context)->fault(device != nullptr ? device : "", fault != nullptr ? fault : "")
                ? 1
                : 0;
+}
+
+int HookDeviceCount(void* context, const char* device) {
+    return static_cast<SimStation*>(context)->deviceCount(device != nullptr ? device : "");
 }
 
 }  // namespace
@@ -57,7 +65,9 @@ SimStation::SimStation(Scheduler& clock, const SimStationConfig& config)
       ca_(std::make_shared<SimCa>(
           clock, [this] { return lightAtProbe(); }, config.ca)),
       k10_(std::make_shared<SimK10>(
-          clock, [this] { return lightAtProbe(); }, config.k10)) {}
+          clock, [this] { return lightAtProbe(); }, config.k10)) {
+    deviceCounts_["pelko"] = config.pelkoDevices;
+}
 
 SimStation::~SimStation() {
     uninstall();
@@ -67,7 +77,7 @@ void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
     PortRegistry::instance().add(kSimCaPort, ca_);
     PortRegistry::instance().add(kSimK10Port, k10_);
-    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault};
+    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault, HookDeviceCount};
     halvo_sim_set_hooks(&g_hooks);
     installed_ = true;
 }
@@ -104,6 +114,15 @@ void SimStation::setFault(const std::string& device, const std::string& fault, b
 
 bool SimStation::fault(const std::string& device, const std::string& fault) const {
     return faults_.count({device, fault}) != 0;
+}
+
+int SimStation::deviceCount(const std::string& device) const {
+    const auto it = deviceCounts_.find(device);
+    return it != deviceCounts_.end() ? it->second : 1;
+}
+
+void SimStation::spectrumAtProbe(int firstNm, int count, double* out) {
+    panel_->spectrumOf(lightAtProbe(), firstNm, count, out);
 }
 
 Xyz SimStation::lightAtProbe() {

@@ -28,6 +28,8 @@ struct SimStationConfig {
     SimCaConfig ca;
     SimK10Config k10;
     uint32_t seed = 1;
+    // Spectroradiometers plugged in (the stand-in core library enumerates them).
+    int pelkoDevices = 1;
 };
 
 class SimStation {
@@ -56,16 +58,23 @@ public:
     void followMarker() { followMarker_ = true; }
     // The light at the probe.
     Xyz lightAtProbe();
+    // Its spectral radiance, W/(sr m2 nm), count values from firstNm by 1 nm.
+    void spectrumAtProbe(int firstNm, int count, double* out);
 
     Scheduler& clock() { return clock_; }
 
     // Fault switches for library-driven devices, by device and fault name (see sim_bridge.h).
     void setFault(const std::string& device, const std::string& fault, bool on);
     bool fault(const std::string& device, const std::string& fault) const;
+    // Devices of a kind plugged in, by the device names of the faults ("pelko", ...); one of a
+    // kind unless set.
+    void setDeviceCount(const std::string& device, int count) { deviceCounts_[device] = count; }
+    int deviceCount(const std::string& device) const;
 
 private:
     Scheduler& clock_;
     std::set<std::pair<std::string, std::string>> faults_;
+    std::map<std::string, int> deviceCounts_;
     SimStationConfig config_;
     std::unique_ptr<PanelModel> panel_;
     std::shared_ptr<SimMonitor> monitor_;

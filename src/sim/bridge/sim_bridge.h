@@ -14,7 +14,7 @@
 extern "C" {
 #endif
 
-#define HALVO_SIM_BRIDGE_VERSION 1
+#define HALVO_SIM_BRIDGE_VERSION 2
 
 typedef struct HalvoSimHooks {
     int version; /* HALVO_SIM_BRIDGE_VERSION */
@@ -31,6 +31,8 @@ typedef struct HalvoSimHooks {
     /* A fault switch for a device, by name ("pelko", "cs200", "i1d3", "spyder4") and fault
      * ("no-device", "measure-fails", ...): non-zero when set. */
     int (*fault)(void* context, const char* device, const char* fault);
+    /* Since version 2: how many devices of a kind ("pelko", ...) are plugged in. */
+    int (*deviceCount)(void* context, const char* device);
 } HalvoSimHooks;
 
 void halvo_sim_set_hooks(const HalvoSimHooks* hooks);
