@@ -84,7 +84,11 @@ private:
         switch (tag) {
             case 'X':
                 if (const auto v = ParseReal(field(1))) {
-                    d_.fileVersion = static_cast<float>(*v);
+                    if (*v >= 0.0 && *v < 1000.0) {
+                        d_.fileVersion = static_cast<float>(*v);
+                    } else {
+                        warn("version outside 0..1000; ignored");
+                    }
                 }
                 break;
             case 'P':
@@ -220,10 +224,12 @@ private:
             return;
         }
         if (space == kBt709 && s == kWhite) {
-            // Levels a calibration never reached keep a zero reading; only real ones count.
+            // Levels a calibration never reached keep a zero reading; only real ones count, and
+            // a level given twice counts once.
             const double x = e.reading.x;
             const double y = e.reading.y;
-            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9) {
+            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9 && (countedLevels_ & (1u << l)) == 0) {
+                countedLevels_ |= 1u << l;
                 ++d_.levelCount;
             }
         } else if (s == kMagenta && l == 6) {
@@ -283,6 +289,7 @@ private:
     int number_ = 0;
     bool priorityHeader_ = false;
     int lutTable_ = -1;
+    unsigned countedLevels_ = 0;
     int lutEntry_ = 0;
 };
 

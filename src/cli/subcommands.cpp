@@ -6,6 +6,7 @@
 
 namespace halvo::cli {
 
+extern const Subcommand kCaldataCommand;
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
@@ -19,6 +20,7 @@ const std::vector<Subcommand>& Subcommands() {
         kIdentifyCommand,
         kMeasureCommand,
         kEepromCommand,
+        kCaldataCommand,
     };
     return commands;
 }
