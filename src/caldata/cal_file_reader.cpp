@@ -84,7 +84,7 @@ private:
         switch (tag) {
             case 'X':
                 if (const auto v = ParseReal(field(1))) {
-                    if (*v >= 0.0 && *v < 1000.0) {
+                    if (*v >= 0.0 && *v <= 1000.0) {
                         d_.fileVersion = static_cast<float>(*v);
                     } else {
                         warn("version outside 0..1000; ignored");
@@ -218,12 +218,12 @@ private:
         load_.colorSpaceLinesRead = true;
 
         if (!multi) {
-            if (space == kDCinema && s == kMagenta) {
+            if (space == kDCinema && s == kSlotMagenta) {
                 requestColorSpace();
             }
             return;
         }
-        if (space == kBt709 && s == kWhite) {
+        if (space == kBt709 && s == kSlotWhite) {
             // Levels a calibration never reached keep a zero reading; only real ones count, and
             // a level given twice counts once.
             const double x = e.reading.x;
@@ -232,7 +232,7 @@ private:
                 countedLevels_ |= 1u << l;
                 ++d_.levelCount;
             }
-        } else if (s == kMagenta && l == 6) {
+        } else if (s == kSlotMagenta && l == 6) {
             requestColorSpace();
             load_.levelChecked = true;
             if (priorityHeader_) {

@@ -148,7 +148,6 @@ void Ccalib::applyLoad(const CalFileLoad& load, const std::string& title) {
 }
 
 void Ccalib::onSave() {
-    collectIntoData();
     if (const std::optional<std::string> path = ui_.chooseSavePath(kCalFileFilter, calibrationId)) {
         saveFile(WithDefaultExtension(*path, ".cal"));
     }

@@ -15,7 +15,15 @@ namespace halvo {
 // Colour spaces, in the order of the tables, the file and the target boxes.
 enum ColorSpaceId : int { kBt709 = 0, kSmpteC = 1, kEbu = 2, kNtsc = 3, kDCinema = 4 };
 // Colour slots of a colour space, in the order of the tables and the target list.
-enum ColorSlot : int { kWhite = 0, kRed = 1, kGreen = 2, kBlue = 3, kYellow = 4, kCyan = 5, kMagenta = 6 };
+enum ColorSlot : int {
+    kSlotWhite = 0,
+    kSlotRed = 1,
+    kSlotGreen = 2,
+    kSlotBlue = 3,
+    kSlotYellow = 4,
+    kSlotCyan = 5,
+    kSlotMagenta = 6,
+};
 
 inline constexpr int kColorSpaceCount = 5;
 inline constexpr int kColorSlotCount = 7;   // slots in use

@@ -223,7 +223,7 @@ private:
             d_.colorSpaceMask = static_cast<uint8_t>(d_.colorSpaceMask | (1u << (capture_ - 1)));
             load_.colorSpaceLinesRead = true;
         }
-        slot_ = kWhite;
+        slot_ = kSlotWhite;
         level_ = 0;
         storedLevel_ = 0;
     }
@@ -322,16 +322,16 @@ private:
     // offset. The finished level is the one stored at the previous change, so runs of 2, 3 or 4
     // levels put white at its own level index as runs of 8 do.
     void capture(std::string_view text) {
-        if (slot_ == kWhite && Contains(text, "Change CS Level")) {
+        if (slot_ == kSlotWhite && Contains(text, "Change CS Level")) {
             Rgb values = previous_;
             if (level_ != 0 && storedLevel_ != 0) {
                 values = offsetCount_ == 0 ? Rgb{0, 0, 0} : (offsetCount_ == 1 ? current_ : previous_);
             }
-            store(kWhite, storedLevel_, values);
+            store(kSlotWhite, storedLevel_, values);
             storedLevel_ = level_;
-        } else if (slot_ == kWhite && Contains(text, kRgbGain)) {
-            store(kWhite, level_, current_);
-        } else if (slot_ != kWhite && Contains(text, kRgbOffset)) {
+        } else if (slot_ == kSlotWhite && Contains(text, kRgbGain)) {
+            store(kSlotWhite, level_, current_);
+        } else if (slot_ != kSlotWhite && Contains(text, kRgbOffset)) {
             store(slot_, level_, current_);
         }
     }
@@ -362,7 +362,7 @@ private:
     bool markerLine_ = false;
     int capture_ = 0;  // 0 or -1: no colour space; n: ColorSpaceId n - 1
     int gainRow_ = 0;
-    int slot_ = kWhite;
+    int slot_ = kSlotWhite;
     int level_ = 0;
     int storedLevel_ = 0;
     int offsetCount_ = 0;

@@ -24,7 +24,7 @@ TEST_F(CalibCommands, IdentifyingATxm600HdSRebuildsTheWhiteListForItsWhites) {
     EXPECT_EQ(page.whiteList.rows[3].cells[0], "7000K");
     page.onWhiteRowChecked(1, false);
     run(0);
-    page.colorSpaceTargets[kBt709][kWhite].x = 0.5;
+    page.colorSpaceTargets[kBt709][kSlotWhite].x = 0.5;
     connect();
     EXPECT_TRUE(station->alternateWhites());
     EXPECT_TRUE(page.tenBit);
@@ -33,7 +33,7 @@ TEST_F(CalibCommands, IdentifyingATxm600HdSRebuildsTheWhiteListForItsWhites) {
     EXPECT_EQ(station->whiteTargets[3].temperature, 7000);
     EXPECT_FALSE(station->whiteTargets[1].chosen) << "the operator's marks stay";
     EXPECT_FALSE(page.whiteList.rows[1].checked);
-    EXPECT_DOUBLE_EQ(page.colorSpaceTargets[kBt709][kWhite].x, 0.3127) << "targets copied again";
+    EXPECT_DOUBLE_EQ(page.colorSpaceTargets[kBt709][kSlotWhite].x, 0.3127) << "targets copied again";
 }
 
 TEST_F(CalibCommands, ManualGainsChooseThePresetOnceAndSendGainsEveryTime) {
@@ -96,10 +96,10 @@ TEST_F(CalibCommands, ShownColorSpaceTargetsFollowTheListsSelection) {
     run(0);
     EXPECT_EQ(page.shownColorSpace, kEbu);
     EXPECT_EQ(page.shownLevel, 4) << "the second of two levels is drive 187";
-    EXPECT_EQ(page.colorTargetList.rows[kRed].cells[3], "  11.2");
-    page.data.entry(kEbu, kRed, 4).reading.x = 0.6401;
+    EXPECT_EQ(page.colorTargetList.rows[kSlotRed].cells[3], "  11.2");
+    page.data.entry(kEbu, kSlotRed, 4).reading.x = 0.6401;
     station->handleOperatorCommand(2, 7);
-    EXPECT_EQ(page.colorTargetList.rows[kRed].cells[4], "0.6401");
+    EXPECT_EQ(page.colorTargetList.rows[kSlotRed].cells[4], "0.6401");
 }
 
 TEST_F(CalibCommands, ALoadedSetChoosesTheColorSpaceStepAndShowsItsId) {
@@ -110,8 +110,8 @@ TEST_F(CalibCommands, ALoadedSetChoosesTheColorSpaceStepAndShowsItsId) {
     d.levelCount = 3;
     d.colorSpaceMask = 1;
     for (int level = 0; level < 3; ++level) {
-        d.entry(kBt709, kWhite, level).reading.x = 0.31;
-        d.entry(kBt709, kWhite, level).reading.y = 0.33;
+        d.entry(kBt709, kSlotWhite, level).reading.x = 0.31;
+        d.entry(kBt709, kSlotWhite, level).reading.y = 0.33;
     }
     const std::string file = directory + "/three.cal";
     ASSERT_TRUE(WriteFileAtomically(file, WriteCalFile(d), nullptr));

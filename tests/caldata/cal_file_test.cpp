@@ -143,8 +143,8 @@ TEST(CalFileRoundTrip, EverythingComesBackIncludingThe3DTables) {
         EXPECT_TRUE(back.gammaPresent);
         EXPECT_TRUE(back.uniformityPresent);
         EXPECT_TRUE(back.colorSpacePresent);
-        const ColorSpaceEntry& e = back.entry(kEbu, kCyan, multi ? 5 : 0);
-        const ColorSpaceEntry& o = original.entry(kEbu, kCyan, multi ? 5 : 0);
+        const ColorSpaceEntry& e = back.entry(kEbu, kSlotCyan, multi ? 5 : 0);
+        const ColorSpaceEntry& o = original.entry(kEbu, kSlotCyan, multi ? 5 : 0);
         EXPECT_NEAR(e.reading.x, o.reading.x, 5e-5);
         EXPECT_NEAR(e.reading.lv, o.reading.lv, 0.05);
         EXPECT_EQ(e.g, o.g);
@@ -163,7 +163,7 @@ TEST(CalFileRoundTrip, AnEightBitFileLosesOnlyTheThirdUniformitySetting) {
     EXPECT_TRUE(load.colorSpaceRequested);
     EXPECT_TRUE(load.colorSpaceRefused);
     EXPECT_FALSE(load.data.colorSpacePresent);
-    EXPECT_EQ(load.data.entry(kNtsc, kBlue, 0).b, d.entry(kNtsc, kBlue, 0).b);
+    EXPECT_EQ(load.data.entry(kNtsc, kSlotBlue, 0).b, d.entry(kNtsc, kSlotBlue, 0).b);
 }
 
 // ---- Reader edge cases: one valid file, mutated ----
@@ -200,15 +200,15 @@ TEST(CalFileReader, SingleLevelFormFillsLevelZeroOfAllFiveSpaces) {
     EXPECT_EQ(load.data.levelCount, 0);
     EXPECT_TRUE(load.colorSpaceRequested);
     EXPECT_FALSE(load.levelChecked);
-    EXPECT_EQ(load.data.entry(kDCinema, kMagenta, 0).r, 251);
-    EXPECT_EQ(load.data.entry(kBt709, kWhite, 1).r, 0) << "other levels stay as reset";
+    EXPECT_EQ(load.data.entry(kDCinema, kSlotMagenta, 0).r, 251);
+    EXPECT_EQ(load.data.entry(kBt709, kSlotWhite, 1).r, 0) << "other levels stay as reset";
 }
 
 TEST(CalFileReader, LevelCountCountsOnlyValidBt709WhiteLevels) {
     CalibrationData d = SampleData(true);
-    d.entry(kBt709, kWhite, 3).reading.x = 0.0;
-    d.entry(kBt709, kWhite, 3).reading.y = 0.0;
-    d.entry(kBt709, kWhite, 7).reading.y = 0.95;
+    d.entry(kBt709, kSlotWhite, 3).reading.x = 0.0;
+    d.entry(kBt709, kSlotWhite, 3).reading.y = 0.0;
+    d.entry(kBt709, kSlotWhite, 7).reading.y = 0.95;
     const CalFileLoad load = ReadCalFile(WriteCalFile(d), "id");
     EXPECT_EQ(load.data.levelCount, 6);
     EXPECT_TRUE(load.levelChecked);

@@ -73,13 +73,13 @@ TEST_F(CalibPage, StartsAsTheStationBuildsIt) {
         EXPECT_TRUE(box.checked);
     }
     EXPECT_EQ(page.colorPriorityText, "Color Priority ");
-    const std::vector<std::string>& white = page.colorTargetList.rows[kWhite].cells;
+    const std::vector<std::string>& white = page.colorTargetList.rows[kSlotWhite].cells;
     EXPECT_EQ(white[0], "White");
     EXPECT_EQ(white[1], "0.3127");
     EXPECT_EQ(white[2], "0.3290");
     EXPECT_EQ(white[3], " 100.0");
     EXPECT_EQ(white[4], "");
-    EXPECT_EQ(page.colorTargetList.rows[kMagenta].cells[0], "Magenta");
+    EXPECT_EQ(page.colorTargetList.rows[kSlotMagenta].cells[0], "Magenta");
     EXPECT_FALSE(page.gainFields[0].enabled);
     EXPECT_TRUE(take().empty());
 }
@@ -198,19 +198,19 @@ TEST_F(CalibPage, AutoCalibrationTakesThePageChoicesUnlessItStopsARun) {
     page.onColorSpaceToggled(true);
     page.onLevelToggled(true);
     page.onTargetBoxToggled(kNtsc, false);
-    page.data.entry(kBt709, kRed, 2).r = 17;
+    page.data.entry(kBt709, kSlotRed, 2).r = 17;
     page.data.panelGammaCode[3] = 4;
     take();
     page.running = true;
     page.onAutoCalibration();
-    EXPECT_EQ(page.data.entry(kBt709, kRed, 2).r, 17) << "stopping keeps the results";
+    EXPECT_EQ(page.data.entry(kBt709, kSlotRed, 2).r, 17) << "stopping keeps the results";
     page.running = false;
     page.onAutoCalibration();
     EXPECT_EQ(page.data.levelCount, 4);
     EXPECT_EQ(page.data.colorSpaceMask, 0x17);
     EXPECT_TRUE(page.data.colorSpacePresent);
     EXPECT_EQ(page.data.panelGammaCode[3], 255);
-    EXPECT_EQ(page.data.entry(kBt709, kRed, 2).r, 0);
+    EXPECT_EQ(page.data.entry(kBt709, kSlotRed, 2).r, 0);
     EXPECT_EQ(take(), (Events{{2, 2}, {2, 2}}));
 }
 
@@ -271,7 +271,7 @@ TEST_F(CalibPage, LoadSetsTheControlsAndTellsTheController) {
     EXPECT_EQ(page.whiteList.rows[5].cells[4], "10000");
     EXPECT_EQ(page.whiteList.rows[5].cells[0], "10000K") << "labels are the page's";
     EXPECT_EQ(page.data.gainTexts[6][3], "11000") << "the seventh row stays in the set";
-    EXPECT_EQ(page.colorTargetList.rows[kGreen].cells[4], "0.2500");
+    EXPECT_EQ(page.colorTargetList.rows[kSlotGreen].cells[4], "0.2500");
 }
 
 TEST_F(CalibPage, FailedLoadsChangeNothing) {

@@ -47,17 +47,17 @@ TEST(LogImport, AWholeCalibrationRunComesBack) {
     EXPECT_EQ(d.colorSpaceMask, 0x05);
     EXPECT_TRUE(load.levelChecked);
     EXPECT_EQ(d.levelCount, 7) << "the last level drive, 153, is level index 6";
-    ExpectRgb(d.entry(kBt709, kWhite, 0), 247, 245, 237, "BT.709 white gains");
-    ExpectRgb(d.entry(kBt709, kWhite, 3), 5, -3, 2, "BT.709 white at 204");
-    ExpectRgb(d.entry(kBt709, kWhite, 6), 8, -6, 2, "BT.709 white at 153");
-    ExpectRgb(d.entry(kBt709, kWhite, 2), 0, 0, 0, "no white at an uncalibrated level");
-    ExpectRgb(d.entry(kBt709, kRed, 0), 1, -1, 0, "BT.709 red");
-    ExpectRgb(d.entry(kBt709, kRed, 6), 1, -1, 6, "BT.709 red at 153");
-    ExpectRgb(d.entry(kEbu, kWhite, 0), 245, 245, 239, "EBU white gains");
-    ExpectRgb(d.entry(kEbu, kWhite, 3), 7, -3, 2, "EBU white at 204");
-    ExpectRgb(d.entry(kEbu, kMagenta, 6), 6, -18, 6, "EBU magenta at 153");
-    ExpectRgb(d.entry(kSmpteC, kRed, 0), 0, 0, 0, "SMPTE-C was not calibrated");
-    EXPECT_EQ(d.entry(kEbu, kMagenta, 6).reading.x, 0.0) << "readings are not in the log";
+    ExpectRgb(d.entry(kBt709, kSlotWhite, 0), 247, 245, 237, "BT.709 white gains");
+    ExpectRgb(d.entry(kBt709, kSlotWhite, 3), 5, -3, 2, "BT.709 white at 204");
+    ExpectRgb(d.entry(kBt709, kSlotWhite, 6), 8, -6, 2, "BT.709 white at 153");
+    ExpectRgb(d.entry(kBt709, kSlotWhite, 2), 0, 0, 0, "no white at an uncalibrated level");
+    ExpectRgb(d.entry(kBt709, kSlotRed, 0), 1, -1, 0, "BT.709 red");
+    ExpectRgb(d.entry(kBt709, kSlotRed, 6), 1, -1, 6, "BT.709 red at 153");
+    ExpectRgb(d.entry(kEbu, kSlotWhite, 0), 245, 245, 239, "EBU white gains");
+    ExpectRgb(d.entry(kEbu, kSlotWhite, 3), 7, -3, 2, "EBU white at 204");
+    ExpectRgb(d.entry(kEbu, kSlotMagenta, 6), 6, -18, 6, "EBU magenta at 153");
+    ExpectRgb(d.entry(kSmpteC, kSlotRed, 0), 0, 0, 0, "SMPTE-C was not calibrated");
+    EXPECT_EQ(d.entry(kEbu, kSlotMagenta, 6).reading.x, 0.0) << "readings are not in the log";
 
     // White point: the last gains sent for each of the seven targets.
     EXPECT_EQ(d.targetGains[0], (Rgb8{242, 230, 198}));

@@ -25,11 +25,11 @@ TEST(ColorSpaceTargets, TableAgreesWithItsOwnUcsColumns) {
             EXPECT_NEAR(9 * t.y / d, t.vp, 1.5e-4) << space << "/" << slot;
         }
     }
-    EXPECT_EQ(table[kDCinema][kWhite].Y, 48);
+    EXPECT_EQ(table[kDCinema][kSlotWhite].Y, 48);
 }
 
 TEST(ColorSpaceTargets, LevelsScaleLuminanceWithGamma22) {
-    const ColorSpaceTarget& white = DefaultColorSpaceTargets()[kBt709][kWhite];
+    const ColorSpaceTarget& white = DefaultColorSpaceTargets()[kBt709][kSlotWhite];
     EXPECT_DOUBLE_EQ(ColorSpaceTargetReading(white, 0).lv, 100.0);
     // Drive 153 = level index 6: (9 / 15)^2.2 of white.
     EXPECT_TRUE(AgreesToDigits(ColorSpaceTargetReading(white, 6).lv, "32.5"));

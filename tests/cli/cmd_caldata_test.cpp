@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "caldata/calib_page.h"
 #include "common/file_io.h"
+#include "common/version.h"
 #include "support/capture.h"
 
 namespace halvo {
@@ -38,6 +40,22 @@ TEST_F(CliCaldata, ImportsALogAndShowsTheResult) {
     ASSERT_TRUE(ReadWholeFile(cal, text, nullptr));
     EXPECT_EQ(text.rfind("-Calibaration Data-\r\n_VERSION_\r\nX,", 0), 0u);
     EXPECT_NE(text.find("\r\n_SPACE2_\r\n"), std::string::npos);
+
+    // The file the station wrote comes back byte for byte through the page's Load and Save,
+    // its ten uniformity settings included although this station's version is below 7.3.
+    struct : CommandSink {
+        void postOperatorCommand(int, int) override {}
+    } sink;
+    QuietStationUi ui;
+    StationLog log;
+    Ccalib page(sink, ui, log);
+    page.programVersion = kVersionMajor + kVersionMinor / 10.0;
+    ASSERT_TRUE(page.loadFile(cal));
+    ASSERT_TRUE(page.saveFile(dir + "/again.cal"));
+    std::string again;
+    ASSERT_TRUE(ReadWholeFile(dir + "/again.cal", again, nullptr));
+    EXPECT_TRUE(again == text);
+    EXPECT_NE(text.find("\r\nV,128,12,8,0,15,20,9,3,0,17\r\n"), std::string::npos);
 
     const auto shown = RunCliCaptured({"caldata", "show", cal});
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
