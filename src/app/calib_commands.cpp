@@ -3,7 +3,6 @@
 // a copy into a monitor.
 
 #include "app/halvo_dlg.h"
-#include "common/text_format.h"
 
 namespace halvo {
 
