@@ -2,7 +2,9 @@
 // targets, copy checks) through the dialogs.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
@@ -320,6 +322,26 @@ TEST_F(CalibPage, SaveAddsTheExtensionAndReportsFailures) {
     page.onSave();
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages.back().find("cannot"), std::string::npos) << ui.messages.back();
+}
+
+TEST_F(CalibPage, ASaveThatFailsHalfwayLeavesThePreviousFileWhole) {
+    const std::string previous = WriteCalFile(test::SampleData(true));
+    write("VRL.cal", previous);
+    // A disk that fills up after 64 KiB: the new file cannot be written whole.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ok = page.saveFile(path("VRL.cal"));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(ui.messages.size(), 1u) << "the failure is reported";
+    EXPECT_TRUE(read("VRL.cal") == previous);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1)
+        << "no temporary file is left behind";
 }
 
 TEST_F(CalibPage, TargetFileRoundTripThroughTheDialogs) {
