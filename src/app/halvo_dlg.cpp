@@ -15,7 +15,8 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       identification_(sender_, log_),
       eeprom_(sender_, log_, scheduler_),
       instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord},
-      setup_(*this, ui) {
+      setup_(*this, ui),
+      calib_(*this, ui, log_) {
     identification_.setListener(this);
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
     if (!options_.enumeratePorts) {
@@ -55,6 +56,9 @@ bool CHalvoDlg::initDialog() {
         return false;
     }
     setup_.create(options_.versionMajor * 100 + options_.versionMinor, ports, options_.workingDirectory);
+    whiteTargets = DefaultWhitePointTargets(false, referenceLuminance);
+    calib_.setWhitePointTargets(whiteTargets);
+    calib_.resetColorSpaceTargets();
     window_.pagesCreated = true;
     window_.monitorName = "Monitor";
     window_.instrumentName = "Colorimeter";
@@ -82,7 +86,10 @@ void CHalvoDlg::resetTaskState() {
 
 void CHalvoDlg::onVersion(const MonitorIdentity& identity) {
     window_.monitorName = identity.versionText;
-    calib_.tenBit = identity.recognisedModel;
+    calib_.setTenBit(identity.recognisedModel);
+    // Both models get the default targets again; the white list follows the model's whites.
+    calib_.resetColorSpaceTargets();
+    rebuildWhitePointTargets(identity.modelTxm600HdS);
     ui_.refresh();
 }
 
@@ -135,7 +142,7 @@ void CHalvoDlg::connect() {
     resetTaskState();
 
     const int s = setup_.colorSpaceStepIndex();
-    calib_.stepCount = static_cast<int>(std::lround(8.0 / (s + 1)));
+    calib_.setStepCount(static_cast<int>(std::lround(8.0 / (s + 1))));
 
     log_.clear();
     log_.logMessage(aboutText(), kChannelSys);

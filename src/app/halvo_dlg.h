@@ -16,6 +16,7 @@
 
 #include "app/main_window_model.h"
 #include "caldata/calib_page.h"
+#include "caldata/white_point_targets.h"
 #include "colorimetry/color_reading.h"
 #include "colorimetry/colorimetric_record.h"
 #include "instruments/instrument.h"
@@ -66,6 +67,7 @@ public:
         std::function<void()> adc;                       // 21, 22
         std::function<void()> aging;                     // 50
         std::function<void()> sequence;                  // timer 7
+        std::function<void()> sequenceStart;             // 2/10: the copy's counters back to the start
     };
 
     CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options);
@@ -152,6 +154,8 @@ public:
     std::vector<std::string> agingLines;
     // Number of white-point entries in use (6 or 7).
     int whiteEntryCount = 7;
+    // The white-point targets (the calibration page shows them; 5/n sets their marks).
+    WhitePointTargets whiteTargets = DefaultWhitePointTargets(false, 100.0);
     // The last white-point entry sent with command 2/4 (-1: none yet).
     int lastWhiteEntrySent = -1;
     // What the last PELKO device search found (command 9).
@@ -197,6 +201,13 @@ private:
     // K-10: the Setup "Cal File" list from the driver (prepare step), and command 3/8.
     void fillK10MatrixList();
     void selectK10Matrix();
+    void showSelectedColorSpaceTargets();
+    void rebuildWhitePointTargets(bool alternate);
+    void whitePointListLength();
+    void manualGains();
+    void panelGammaCheck();
+    void startCopy();
+    void calibrationDataLoaded();
 
     Scheduler& scheduler_;
     StationUi& ui_;

@@ -37,6 +37,9 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                     scheduler_.stop(kTimerPrepare);
                     scheduler_.arm(kTimerTrigger, 500);
                     return;
+                case 4:
+                    manualGains();
+                    return;
                 case 5:
                     if (!checkLinks()) {
                         return;
@@ -51,9 +54,17 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                     task_.CalibrationState = kTaskInputSource;
                     task_.stepCounter = 0;
                     return;
+                case 7:
+                    showSelectedColorSpaceTargets();
+                    return;
+                case 8:
+                    panelGammaCheck();
+                    return;
+                case 10:
+                    startCopy();
+                    return;
                 case 11:
-                    window_.calId = calib_.calibrationId.substr(0, 9);
-                    ui_.refresh();
+                    calibrationDataLoaded();
                     return;
                 default:
                     unavailable();
@@ -73,7 +84,7 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             }
             if (item == 9) {
                 const int s = setup_.colorSpaceStepIndex();
-                calib_.stepCount = static_cast<int>(std::lround(8.0 / (s + 1)));
+                calib_.setStepCount(static_cast<int>(std::lround(8.0 / (s + 1))));
                 ui_.refresh();
                 return;
             }
@@ -108,6 +119,12 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             sender_.sendMonitorCommand(C::SaveEeprom, static_cast<uint32_t>(item | 0x80), 1000);
             scheduler_.arm(kTimerTrigger, 2000);
             return;
+        case 5:
+            // White-point entry marks: bit 7 set marks the entry as chosen, clear unmarks it.
+            if ((item & 0x7F) < kWhiteRowCount) {
+                whiteTargets[static_cast<size_t>(item & 0x7F)].chosen = (item & 0x80) != 0;
+            }
+            return;
         case 7:
             if (!checkMonitorAlive()) {
                 return;
@@ -128,6 +145,15 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                 publishNotices();
             } else if (item == 3) {
                 eepromWrite();
+            }
+            return;
+        case 8:
+            if (item == 1) {
+                showSelectedColorSpaceTargets();
+            } else if (item == 2) {
+                whitePointListLength();
+            } else {
+                unavailable();
             }
             return;
         case 9:

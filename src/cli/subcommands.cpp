@@ -6,6 +6,7 @@
 
 namespace halvo::cli {
 
+extern const Subcommand kCaldataCommand;
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
@@ -23,6 +24,7 @@ const std::vector<Subcommand>& Subcommands() {
         kEepromCommand,
         kK10MatricesCommand,
         kPelkoSearchCommand,
+        kCaldataCommand,
     };
     return commands;
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);  // takes Qt's own options out of argv
+    // Qt adopts the desktop's locale for the C library too; the station's files and logs are
+    // written with printf formats and must keep a decimal point whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Halvo");
     QApplication::setApplicationVersion(halvo::kVersionText);
     const GuiArgs args = ParseGuiArgs(std::vector<std::string>(argv + 1, argv + argc));

@@ -46,6 +46,21 @@ struct ButtonControl {
     bool enabled = true;
 };
 
+// A list with columns (a report-style list view): rows of cell texts, a check mark per row
+// where the list shows them, one selected row.
+struct TableRow {
+    std::vector<std::string> cells;
+    bool checked = false;
+};
+
+struct TableControl {
+    std::vector<TableRow> rows;
+    int selected = -1;
+    bool enabled = true;
+
+    bool hasIndex(int index) const { return index >= 0 && index < static_cast<int>(rows.size()); }
+};
+
 struct ProgressControl {
     int minimum = 0;
     int maximum = 100;

@@ -126,7 +126,7 @@ TEST_F(Window, ConnectsToTheSimulatedStationAndShowsItsReadings) {
     EXPECT_TRUE(QRegularExpression("^0\\.\\d{4}$").match(list->item(0, 1)->text()).hasMatch()) << qPrintable(list->item(0, 1)->text());
     EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d{2}$").match(list->item(4, 1)->text().trimmed()).hasMatch());
     EXPECT_EQ(list->item(5, 1)->text().size(), 5);
-    EXPECT_TRUE(find<QPlainTextEdit>("logPane")->toPlainText().startsWith("SYS:Tintara- V1.0\n"));
+    EXPECT_TRUE(find<QPlainTextEdit>("logPane")->toPlainText().startsWith("SYS:Tintara- V8.0\n"));
     EXPECT_EQ(find<QLabel>("monitorIndicator")->accessibleName(), "Monitor link up");
     EXPECT_EQ(find<QLabel>("instrumentIndicator")->accessibleName(), "Colorimeter link up");
     // Connected: the connection settings are locked, the work controls open.
