@@ -19,6 +19,7 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       calib_(*this, ui, log_) {
     identification_.setListener(this);
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
+    wireCalibration();
     if (!options_.enumeratePorts) {
         options_.enumeratePorts = EnumerateSerialPorts;
     }
@@ -223,6 +224,8 @@ void CHalvoDlg::setConnectedControls(bool connected) {
 
 void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
     if (enable) {
+        measure_.startButtonText = "Measure";
+        calib_.startButtonText = "Calibrate";
         measure_.controlsEnabled = true;
         measure_.startButtonEnabled = true;
         calib_.controlsEnabled = true;
