@@ -1,13 +1,13 @@
-// The Calibration page's layout: the two target lists on the left (white balance, colour
-// space), on the right what a calibration does (target gamma, bit depth, source and back light,
-// uniformity), the files and the run.
+// The Calibration page's layout: the white-balance list with its manual gains at the top, the
+// target gamma and bit depth beside it; the colour-space list with its choices across the page;
+// the uniformity row with the monitor's source and back light; the files and the run at the
+// bottom. Everything shows at 1280 x 800 without scrolling.
 
 #include "gui/calib_page_view.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -87,7 +87,7 @@ QLabel* LabelFor(const char* text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
-// A list of fixed height and width: its rows and columns are all there is to show.
+// A list as high as its rows and at least as wide as its columns: there is nothing more to show.
 QTableWidget* Table(const char* name, std::span<const ColumnSpec> columns, std::span<const char* const> samples,
                     int rows, QWidget* parent, bool checkable = false) {
     auto* table = new QTableWidget(rows, static_cast<int>(columns.size()), parent);
@@ -206,6 +206,8 @@ QWidget* CalibPageView::buildColorSpace(QWidget* parent) {
     }
     colorSpaceClear_ = Button("Clear", "colorSpaceClear", group, "Clear the colour-space results");
     colorTargetList_ = Table("colorTargetList", kColorTargetColumns, kColorSamples, kColorSlotCount, group);
+    // Shown, not worked: the Tab key passes it by.
+    colorTargetList_->setFocusPolicy(Qt::NoFocus);
 
     auto* choices = new QGridLayout;
     choices->setContentsMargins(0, 0, 0, 0);
