@@ -1,5 +1,6 @@
 #include "gui/station_pages.h"
 
+#include "gui/calib_page_view.h"
 #include "gui/placeholder_page.h"
 #include "gui/setup_page_view.h"
 
@@ -11,10 +12,7 @@ std::array<StationPage*, 3> CreateStationPages(CHalvoDlg& station, QWidget* pare
         "Verification runs and reports are not part of this build yet.\n"
         "Single and continuous readings work from the buttons beside the tabs.",
         parent);
-    pages[kTabCalibration] = new PlaceholderPage(
-        "Calibration runs are not part of this build yet.\n"
-        "The monitor can be identified, measured and its EEPROM copied from the Setup page.",
-        parent);
+    pages[kTabCalibration] = new CalibPageView(station.calib(), parent);
     pages[kTabSetup] = new SetupPageView(station.setup(), parent);
     return pages;
 }

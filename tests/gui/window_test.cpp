@@ -56,8 +56,7 @@ TEST_F(Window, StartsDisconnectedOnTheSetupPageWithTheStationsTexts) {
     EXPECT_EQ(tabs->currentIndex(), 2);
     // The pages later builds fill are there, disabled, with a note.
     EXPECT_FALSE(tabs->isTabEnabled(0));
-    EXPECT_FALSE(tabs->isTabEnabled(1));
-    EXPECT_FALSE(tabs->widget(1)->findChild<QLabel*>("placeholderNote")->text().isEmpty());
+    EXPECT_FALSE(tabs->widget(0)->findChild<QLabel*>("placeholderNote")->text().isEmpty());
 
     EXPECT_EQ(find<QPushButton>("connectButton")->text(), "Connect");
     EXPECT_TRUE(find<QPushButton>("connectButton")->isEnabled());
