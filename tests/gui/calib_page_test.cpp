@@ -288,3 +288,50 @@ TEST_F(CalibrationTab, OperatorActionsReachTheStation) {
 
 }  // namespace
 }  // namespace halvo::gui
+
+namespace halvo::gui {
+namespace {
+
+TEST_F(CalibrationTab, CalibrateRunsTheWhitePointLiveAndStopEndsARun) {
+    openConnected();
+    // One white point only, no gamma: a short run on the virtual clock.
+    QCheckBox* gamma = find<QCheckBox>("gamma");
+    if (gamma->isChecked()) {
+        QTest::mouseClick(gamma, Qt::LeftButton);
+    }
+    for (size_t t = 0; t < calib().whiteList.rows.size(); ++t) {
+        if (t != 2 && calib().whiteList.rows[t].checked) {
+            calib().onWhiteRowChecked(static_cast<int>(t), false);
+        }
+    }
+    clock.runFor(10);
+    QPushButton* start = find<QPushButton>("autoCalibration");
+    QTest::mouseClick(start, Qt::LeftButton);
+    clock.runFor(10);
+    QApplication::processEvents();
+    EXPECT_EQ(start->text(), "Stop");
+    clock.runUntil([&] { return app->station().notices().completionOpen; }, 30 * 60 * 1000);
+    QApplication::processEvents();
+    ASSERT_TRUE(app->station().notices().completionOpen);
+    EXPECT_EQ(start->text(), "Calibrate");
+    EXPECT_EQ(find<QLabel>("statusText")->text(), "100%");
+    // The accepted gains show in the 6500 K row.
+    const Rgb8& g = calib().data.targetGains[2];
+    EXPECT_EQ(cell("whiteList", 2, 7).trimmed(), QString::number(g[0]));
+    app->station().onCompletionCancel();
+
+    // A longer run, stopped by the same button.
+    QTest::mouseClick(gamma, Qt::LeftButton);
+    QTest::mouseClick(start, Qt::LeftButton);
+    clock.runFor(20000);
+    QApplication::processEvents();
+    EXPECT_EQ(start->text(), "Stop");
+    QTest::mouseClick(start, Qt::LeftButton);
+    clock.runFor(100);
+    QApplication::processEvents();
+    EXPECT_EQ(start->text(), "Calibrate");
+    EXPECT_EQ(find<QLabel>("statusText")->text(), "Ready..");
+}
+
+}  // namespace
+}  // namespace halvo::gui
