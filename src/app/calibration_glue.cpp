@@ -16,13 +16,39 @@ void CHalvoDlg::wireCalibration() {
                                whiteTargets,
                                currentReading,
                                [this]() -> const MonitorIdentity& { return identification_.identity(); },
-                               [this] { return setup_.measurementDelayMs(); }};
+                               [this] { return setup_.measurementDelayMs(); },
+                               [this] {
+                                   return CalibrationContext::AgingSettings{setup_.agingTimeMinutes(),
+                                                                            setup_.measurePeriodMinutes(),
+                                                                            setup_.startCalibrationAfterAging.checked};
+                               },
+                               agingLines};
     engine_ = std::make_unique<CalibrationEngine>(context);
     steps_.gamma = [this] { engine_->gamma().gammaStep(); };
     steps_.gammaUpload = [this] { engine_->gamma().gammaUploadStep(); };
     steps_.panelGamma = [this] { engine_->gamma().panelGammaStep(); };
     steps_.whitePoint = [this] { engine_->whitePoint().whitePointStep(); };
     steps_.whitePointReadBack = [this] { engine_->whitePoint().gainReadBackStep(); };
+    steps_.adc = [this] { engine_->analogueInputs().adcStep(); };
+    steps_.inputSource = [this] { engine_->analogueInputs().inputSourceStep(); };
+    steps_.aging = [this] { engine_->aging().agingStep(); };
+}
+
+void CHalvoDlg::agingProgress(int maximum, int position) {
+    setup_.agingProgress = {0, maximum, position};
+    if (position % 60 == 0) {
+        ui_.refresh();
+    }
+}
+
+void CHalvoDlg::agingEnded() {
+    setup_.setAgingRunning(false);
+    ui_.refresh();
+}
+
+void CHalvoDlg::showCalibrationTab() {
+    window_.selectedTab = kTabCalibration;
+    ui_.refresh();
 }
 
 void CHalvoDlg::clearRunDisplays() {

@@ -3,6 +3,9 @@
 // hands the reading to the task in progress, 5 steps the identification, 6 counts down the
 // completion notice, 7 steps the full calibration sequence.
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/halvo_dlg.h"
 #include "colorimetry/chromaticity.h"
 #include "colorimetry/evaluation.h"
@@ -142,6 +145,13 @@ void CHalvoDlg::runTaskTable() {
         }
     };
     int32_t& state = task_.CalibrationState;
+    // A code no test of the table knows would leave the cycle without a timer: report it.
+    static constexpr int32_t kKnownTasks[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13,
+                                              14, 15, 16, 17, 20, 21, 22, 50, kTaskSingleMeasurement};
+    if (std::find(std::begin(kKnownTasks), std::end(kKnownTasks), state) == std::end(kKnownTasks)) {
+        taskUnavailable();
+        return;
+    }
     if (state >= 1 && state <= 4) {
         if (steps_.measurementStep) {
             steps_.measurementStep(state);

@@ -172,6 +172,9 @@ public:
 private:
     // CalibrationHost
     void clearRunDisplays() override;
+    void agingProgress(int maximum, int position) override;
+    void agingEnded() override;
+    void showCalibrationTab() override;
     void wireCalibration();
 
     // IdentificationListener

@@ -6,6 +6,8 @@
 // controller itself.
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "caldata/calib_page.h"
 #include "caldata/white_point_targets.h"
@@ -29,6 +31,12 @@ public:
     // The main window's measured-data list back to its row names, and the chart series cleared
     // (the start of a run).
     virtual void clearRunDisplays() = 0;
+    // The aging progress bar (Setup page).
+    virtual void agingProgress(int maximum, int position) = 0;
+    // Aging is over: the Setup page's aging button reads "Start" again.
+    virtual void agingEnded() = 0;
+    // The main window shows the "Calibration" tab.
+    virtual void showCalibrationTab() = 0;
 };
 
 struct CalibrationContext {
@@ -44,6 +52,16 @@ struct CalibrationContext {
     std::function<const MonitorIdentity&()> identity;
     // The Setup page's "Measurement Delay(Pattern to Measure):" in ms.
     std::function<int()> measurementDelayMs;
+    // The Setup page's aging choices: "Aging Time:" and "Measure Period:" in minutes, and "Start
+    // calibration after aging".
+    struct AgingSettings {
+        int timeMinutes = 60;
+        int periodMinutes = 1;
+        bool calibrateAfter = false;
+    };
+    std::function<AgingSettings()> agingSettings;
+    // Where the aging records go (saved by the Setup page's "Save to file").
+    std::vector<std::string>& agingRecords;
 
     void logLine(const std::string& text) const { log.logMessage(text, task.CalibrationState); }
     void logReading(const ColorReading& r) const {

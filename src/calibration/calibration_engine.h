@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "calibration/adc_calibration.h"
+#include "calibration/aging.h"
 #include "calibration/calibration_context.h"
 #include "calibration/gamma_calibration.h"
 #include "calibration/white_point_calibration.h"
@@ -26,6 +28,8 @@ public:
 
     GammaCalibration& gamma() { return gamma_; }
     WhitePointCalibration& whitePoint() { return whitePoint_; }
+    AnalogueInputCalibration& analogueInputs() { return analogueInputs_; }
+    Aging& aging() { return aging_; }
     CalibrationContext& context() { return context_; }
 
     // The gamma step count N of the run (16..1024).
@@ -40,6 +44,8 @@ private:
     CalibrationContext context_;
     GammaCalibration gamma_;
     WhitePointCalibration whitePoint_;
+    AnalogueInputCalibration analogueInputs_;
+    Aging aging_;
 };
 
 }  // namespace halvo

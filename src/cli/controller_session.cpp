@@ -113,6 +113,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         sim::SimStationConfig config;
         config.seed = options.seed;
         config.monitor.seed = options.seed;
+        config.monitor.drift = sim::DriftConfig::Realistic();
         config.ca.seed = options.seed * 31u + 7u;
         config.k10.seed = options.seed * 37u + 5u;
         config.pelkoDevices = options.simPelkoDevices;

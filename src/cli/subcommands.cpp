@@ -7,7 +7,10 @@
 namespace halvo::cli {
 
 extern const Subcommand kCaldataCommand;
+extern const Subcommand kAdcCommand;
+extern const Subcommand kAgingCommand;
 extern const Subcommand kCalibrateCommand;
+extern const Subcommand kInputSourceCommand;
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
@@ -20,6 +23,9 @@ const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
         kColorCommand,
         kCalibrateCommand,
+        kAdcCommand,
+        kInputSourceCommand,
+        kAgingCommand,
         kPortsCommand,
         kIdentifyCommand,
         kMeasureCommand,

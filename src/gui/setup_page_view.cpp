@@ -184,6 +184,10 @@ QWidget* SetupPageView::buildPatternColumn() {
     aging->addRow("Aging Time:", WithUnit(agingTime_, "min", column));
     aging->addRow("Measure Period:", WithUnit(measurePeriod_, "min", column));
     aging->addRow(startCalibrationAfterAging_);
+    agingProgress_ = new QProgressBar(column);
+    agingProgress_->setObjectName("agingProgress");
+    agingProgress_->setTextVisible(false);
+    aging->addRow(agingProgress_);
     aging->addRow(ButtonRow({agingStart_, agingSave_}, column));
     layout->addWidget(Group("Panel Aging", aging, column));
 
@@ -278,6 +282,7 @@ void SetupPageView::refresh() {
     ShowCaption(agingStart_, setup_.agingButtonText);
     ShowButton(agingStart_, setup_.agingStartButton);
     ShowButton(agingSave_, setup_.agingSaveButton);
+    ShowProgress(agingProgress_, setup_.agingProgress);
 
     ShowText(deviationX_, setup_.deviationX);
     ShowText(deviationY_, setup_.deviationY);

@@ -65,6 +65,7 @@ private:
     QLineEdit* deviationLv_ = nullptr;
 
     QProgressBar* colorDataCopy_ = nullptr;
+    QProgressBar* agingProgress_ = nullptr;
     QPushButton* readEeprom_ = nullptr;
     QPushButton* writeEeprom_ = nullptr;
 

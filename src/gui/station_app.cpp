@@ -18,6 +18,7 @@ StationApp::StationApp(StationAppOptions options) : options_(std::move(options))
         sim::SimStationConfig config;
         config.seed = options_.seed;
         config.monitor.seed = options_.seed;
+        config.monitor.drift = sim::DriftConfig::Realistic();
         config.ca.seed = options_.seed * 31u + 7u;
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();

@@ -68,6 +68,7 @@ public:
     ButtonControl agingStartButton;
     ButtonControl agingSaveButton;
     std::string agingButtonText = "Start";  // "Stop" while aging runs
+    ProgressControl agingProgress{0, 3600, 0};  // cycles of the aging run so far
     // "Sensor Deviation"
     TextControl deviationX;
     TextControl deviationY;

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     sim::SimStationConfig config;
+    config.monitor.drift = sim::DriftConfig::Realistic();
     if (auto seed = args.takeOption("--seed")) {
         const auto v = cli::ParseLong(*seed);
         if (!v || *v < 0) {

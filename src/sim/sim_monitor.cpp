@@ -12,6 +12,7 @@ constexpr int kFactoryPresets[] = {3200, 5400, 6500, 7000, 9300, 10000, 11000};
 
 SimMonitor::SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config)
     : SimSerialDevice(clock, config.seed), panel_(panel), config_(config) {
+    inputs_.drift = config.drift;
     // A factory EEPROM: repeatable contents, with the factory calibration stored in it.
     std::mt19937 fill(config.seed * 2654435761u);
     for (uint8_t& b : eeprom_) {
@@ -45,6 +46,7 @@ void SimMonitor::powerCycle() {
     markerCode_ = -1;
     adjustPreset_ = picture_.shownPreset;
     calibrationExecution_ = 0;
+    poweredOnAtMs_ = clock().nowMs();
     onPurge();
 }
 
@@ -102,9 +104,10 @@ RgbGains SimMonitor::presetGains(int kelvin) {
 
 Xyz SimMonitor::emitted(double px, double py) const {
     const std::array<double, 3> codes = PanelCodes(ram_, picture_);
+    const std::array<double, 3> drift = inputs_.driftFactors(clock().nowMs() - poweredOnAtMs_);
     std::array<double, 3> drive{};
     for (size_t c = 0; c < 3; ++c) {
-        drive[c] = panel_.channelResponse(static_cast<int>(c), codes[c]);
+        drive[c] = panel_.channelResponse(static_cast<int>(c), codes[c]) * drift[c];
     }
     return panel_.emit(drive, ram_.backlight, px, py);
 }
@@ -194,11 +197,13 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
                 answer({0xF2, 0x89, static_cast<uint8_t>(ram_.backlight)}, atMs);
                 return;
             case 0x0E:
-                answer({0xF2, 0x89, static_cast<uint8_t>(inputSource_)}, atMs);
+                answer({0xF2, 0x89, static_cast<uint8_t>(inputs_.source())}, atMs);
                 return;
             case 0x10:
+                answer({0xF2, 0x89, static_cast<uint8_t>(inputs_.signalPresent() ? 1 : 0)}, atMs);
+                return;
             case 0x12:
-                answer({0xF2, 0x89, 0x01}, atMs);
+                answer({0xF2, 0x89, static_cast<uint8_t>(inputs_.patternAvailable ? 1 : 0)}, atMs);
                 return;
             case 0x23:
                 answer({0xF4, 0x89, 0x00, 0xFE, config_.modelInfo}, atMs);
@@ -212,9 +217,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
         case 0x24:  // DrawPatternOL
             picture_.patternCode = {arg(0) / 255.0, arg(1) / 255.0, arg(2) / 255.0};
             return;
-        case 0x08: {  // DrawCustomPattern
-            static constexpr double kLevels[] = {0.0, 1.0, 0.5, 0.0, 0.75};
-            const double level = arg(0) >= 1 && arg(0) <= 4 ? kLevels[arg(0)] : 0.0;
+        case 0x08: {  // DrawCustomPattern: 0 the internal calibration pattern (a 50 % grey field)
+            static constexpr double kLevels[] = {0.5, 1.0, 0.5, 0.0, 0.75};
+            const double level = arg(0) >= 0 && arg(0) <= 4 ? kLevels[arg(0)] : 0.0;
             picture_.patternCode = {level, level, level};
             return;
         }
@@ -263,7 +268,10 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             picture_.processingBypassed = arg(0) == 1;
             return;
         case 0x0E:  // SetInputSource
-            inputSource_ = arg(0);
+            inputs_.selectSource(arg(0));
+            return;
+        case 0x0F:  // StartAutoColorCalibration
+            inputs_.startAdc(atMs);
             return;
         case 0x11:  // CalibrationExecution
             calibrationExecution_ = arg(0);

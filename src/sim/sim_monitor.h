@@ -35,6 +35,7 @@
 
 #include "sim/monitor_calibration.h"
 #include "sim/monitor_frames.h"
+#include "sim/monitor_inputs.h"
 #include "sim/monitor_pipeline.h"
 #include "sim/panel_model.h"
 #include "sim/sim_serial_device.h"
@@ -48,6 +49,7 @@ struct MonitorConfig {
     std::string calibrationId = "VRL000001";
     int backlight = 200;
     int responseLatencyMs = 4;  // firmware time before an answer starts
+    DriftConfig drift;          // the panel's drift from power-on (none unless asked for)
     uint32_t seed = 1;
 };
 
@@ -80,6 +82,8 @@ public:
     void powerCycle();
     // Back to the factory calibration (RAM and EEPROM), as a new monitor leaves the factory.
     void factoryReset();
+    // Inputs, the monitor's own ADC calibration, and panel drift (monitor_inputs.h).
+    MonitorInputs& inputs() { return inputs_; }
     size_t framesHandled() const { return framesHandled_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
@@ -116,7 +120,8 @@ private:
     int markerCode_ = -1;
     int adjustPreset_ = 6500;
     int calibrationExecution_ = 0;
-    int inputSource_ = 8;
+    MonitorInputs inputs_;
+    int64_t poweredOnAtMs_ = 0;
     size_t framesHandled_ = 0;
     bool recording_ = false;
     std::vector<ReceivedFrame> received_;

@@ -1,0 +1,86 @@
+// halvo-cli adc, input-source and aging on the simulated station.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/file_io.h"
+#include "support/capture.h"
+
+namespace halvo {
+namespace {
+
+using test::RunCliCaptured;
+
+class CliInputs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        dir_ = ::testing::TempDir() + "halvo_cli_inputs_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::filesystem::path previous_;
+    std::string dir_;
+};
+
+TEST_F(CliInputs, AdcSwitchesToTheAnalogueInputAndRunsTheMonitorsCalibration) {
+    const auto r = RunCliCaptured({"adc", "--simulate", "--source", "YPbPr", "--log", "adc.log"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("ADC Calibration has complited"), std::string::npos);
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile("adc.log", log, nullptr));
+    // The simulated monitor starts on the digital input, so the source is changed and checked again.
+    const size_t change = log.find("CAL: Change the input source to YPbPr!");
+    const size_t set = log.find("CAL: Set InputSouce(8)");
+    const size_t start = log.find("CAL: Start Auto Color Calibration");
+    ASSERT_NE(change, std::string::npos) << log;
+    ASSERT_NE(set, std::string::npos);
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_LT(change, set);
+    EXPECT_LT(set, start);
+    EXPECT_NE(log.find("CAL: Draw custom pattern(0)"), std::string::npos);
+}
+
+TEST_F(CliInputs, InputSourceAndBadArguments) {
+    auto r = RunCliCaptured({"input-source", "--simulate", "--source", "RGB", "--log", "src.log"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile("src.log", log, nullptr));
+    const size_t play = log.find("CAL: Play monitor");
+    ASSERT_NE(play, std::string::npos) << log;
+    const size_t set = log.find("CAL: Set InputSouce(10)");
+    ASSERT_NE(set, std::string::npos);
+    EXPECT_GT(set, play);
+    EXPECT_EQ(log.find("CAL: Set InputSouce(10)"), log.rfind("CAL: Set InputSouce"));
+
+    // Digital cannot be ADC-calibrated; unknown names and missing values are usage errors.
+    EXPECT_EQ(RunCliCaptured({"adc", "--simulate", "--source", "Digital"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"input-source", "--simulate", "--source", "HDMI"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"input-source", "--simulate"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"aging", "--simulate", "--time", "0", "--period", "1", "--out", "a.txt"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"aging", "--simulate", "--time", "5", "--period", "x", "--out", "a.txt"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"aging", "--simulate", "--time", "5", "--period", "1"}).exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists("a.txt"));
+}
+
+TEST_F(CliInputs, AgingWritesOneRecordAtTheStartAndOnePerPeriod) {
+    const auto r = RunCliCaptured({"aging", "--simulate", "--time", "3", "--period", "1", "--out", "aging.txt"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile("aging.txt", text, nullptr));
+    // 180 ticks, a record at the start and after every 60 further cycles: four records.
+    EXPECT_NE(r.out.find("4 aging records"), std::string::npos) << r.out;
+    EXPECT_EQ(text.rfind("Time:0  [x:0.", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\nTime:3  [x:0."), std::string::npos) << text;
+    EXPECT_EQ(text.find("Time:4"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace halvo
