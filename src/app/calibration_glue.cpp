@@ -23,6 +23,9 @@ void CHalvoDlg::wireCalibration() {
     steps_.panelGamma = [this] { engine_->gamma().panelGammaStep(); };
     steps_.whitePoint = [this] { engine_->whitePoint().whitePointStep(); };
     steps_.whitePointReadBack = [this] { engine_->whitePoint().gainReadBackStep(); };
+    steps_.uniformity = [this] { engine_->uniformity().uniformityStep(); };
+    engine_->uniformity().automaticMode = [this] { return measure_.autoJigChecked; };
+    engine_->uniformity().markerMoved = [this](int position) { window_.probePosition = position + 1; };
 }
 
 void CHalvoDlg::clearRunDisplays() {
