@@ -230,12 +230,38 @@ TEST_F(UniformityRun, TheTableMethodRefusesALuminanceOutsideItsWindow) {
         EXPECT_FALSE(page().running);
         EXPECT_EQ(walk().uniformityLv, CellLuminance{}) << "nothing stored";
         EXPECT_EQ(page().uniformityList.rows[0].cells[4], " ");
+        // Stopped as the Stop button would: out of calibration mode, the controls back.
+        EXPECT_EQ(count("Calibration execution(0)"), &c == cases ? 1 : 2);
+        EXPECT_EQ(page().startButtonText, "Calibrate");
+        EXPECT_TRUE(page().controlsEnabled);
     }
-    // Back in the window the next press starts over at the centre and the run completes.
-    station->setup().deviationLv.text = "0";
+    // Back in the window the next press starts over at the centre and the run completes. The
+    // readings, now either side of 256 cd/m2, are kept whole: reduced to a byte, the right
+    // middle would wrap below the left and the right-minus-left difference of some 11 would read
+    // as one of about -245.
+    station->setup().deviationLv.text = "60";
     presses = 0;
     ASSERT_TRUE(walkToTheEnd());
     EXPECT_EQ(presses, 9);
+    ASSERT_LT(walk().uniformityLv[4], 256.0);
+    ASSERT_GT(walk().uniformityLv[6], 256.0);
+    EXPECT_EQ(walk().table.h,
+              static_cast<int>(walk().uniformityLv[6]) - static_cast<int>(walk().uniformityLv[4]));
+    EXPECT_GT(walk().table.h, 0);
+    EXPECT_LT(walk().table.h, 20);
+    EXPECT_GT(walk().table.c, 0);
+}
+
+TEST_F(UniformityRun, OverlayWhiteAndTheGammaCurveOfTheTarget) {
+    connectAs("TXM-600 V1.00", 0x01);  // info bit value 1: the overlay form of the pattern
+    page().data.targetGamma = 2.35;
+    ASSERT_TRUE(press());
+    EXPECT_EQ(count("CAL: Draw pattern OL(255,255,255)\n"), 1);
+    EXPECT_EQ(count("Draw pattern(255,255,255)"), 0);
+    EXPECT_EQ(count("CAL: Set monitor gamma(16)\n"), 1);
+    // The gradient method switches the monitor into measuring mode at the first place only.
+    ASSERT_TRUE(press());
+    EXPECT_EQ(count("Set CSC&Gamma(1)"), 1);
 }
 
 TEST_F(UniformityRun, AWalkResumesWhereTheLinkWasLost) {
