@@ -57,12 +57,15 @@ void UniformityCalibration::startPosition() {
     engine_.uniformityRunning = true;
     if (engine_.uniformityResumeCount != 0) {
         int resumeAt = engine_.uniformityResumeCount;
-        if (resumeAt > kRefinementLast || (resumeAt > kFirstSweepLast && !HasRefinementPass(method))) {
-            resumeAt = 0;  // a walk of another method: start again
-        } else if (resumeAt > kRefinementFirst && !refinement.hasReference()) {
+        const bool otherWalk = resumeAt > kRefinementLast || (resumeAt > kFirstSweepLast && !HasRefinementPass(method));
+        if (!otherWalk && resumeAt > kRefinementFirst && !refinement.hasReference()) {
             resumeAt = kRefinementFirst;
         }
-        if (resumeAt != position) {
+        if (otherWalk) {
+            // A walk of another method (another monitor): a new one from the centre.
+            engine_.uniformityResumeCount = 0;
+            begin();
+        } else if (resumeAt != position) {
             // The walk lost its place (a reconnect draws the marker elsewhere): show the place
             // again and let the operator move the probe there before it is measured.
             position = resumeAt;
