@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "caldata/log_import.h"
 #include "common/file_io.h"
 
 #include "common/text_format.h"
@@ -206,6 +207,11 @@ TEST_F(UniformityRun, TheLastPositionSendsOnePacketCompletesOnceAndSavesOnce) {
                               p[6], p[7], p[8])),
               std::string::npos);
     EXPECT_EQ(row[4], Format("%6.2lf", walk().uniformityLv[5]));
+
+    // The station's log gives the same row and settings back to a log import.
+    const CalFileLoad imported = ImportLog(station->log().text(), "u");
+    EXPECT_EQ(imported.data.uniformity, settings);
+    EXPECT_EQ(std::vector<std::string>(imported.data.uniformityTexts.begin(), imported.data.uniformityTexts.end()), row);
 }
 
 TEST_F(UniformityRun, TheTableMethodRefusesALuminanceOutsideItsWindow) {
