@@ -32,6 +32,9 @@ void CHalvoDlg::wireCalibration() {
     steps_.adc = [this] { engine_->analogueInputs().adcStep(); };
     steps_.inputSource = [this] { engine_->analogueInputs().inputSourceStep(); };
     steps_.aging = [this] { engine_->aging().agingStep(); };
+    steps_.uniformity = [this] { engine_->uniformity().uniformityStep(); };
+    engine_->uniformity().automaticMode = [this] { return measure_.autoJigChecked; };
+    engine_->uniformity().markerMoved = [this](int position) { window_.probePosition = position + 1; };
 }
 
 void CHalvoDlg::agingProgress(int maximum, int position) {

@@ -172,30 +172,8 @@ void CHalvoDlg::runTaskTable() {
         run(steps_.gammaUpload);
     }
     if (state == kTaskModelDependent) {
-        const MonitorIdentity& m = identification_.identity();
-        const uint8_t info = m.modelInfo;
-        int variant = 0;
-        bool uniformity = false;
-        if ((info & 0x90) == 0x90) {
-            variant = 1;
-        } else if (m.recognisedModel) {
-            if (info & 0x80) {
-                variant = 2;
-            } else if (info == 8) {
-                uniformity = true;
-            } else {
-                variant = 3;
-            }
-        } else {
-            variant = 4;
-        }
-        if (uniformity) {
-            run(steps_.uniformity);
-        } else if (steps_.gammaVariant) {
-            steps_.gammaVariant(variant);
-        } else {
-            taskUnavailable();
-        }
+        // The uniformity step chooses its correction method from the model flags itself.
+        run(steps_.uniformity);
     }
     if (state == kTaskColorSpace) {
         run(steps_.colourSpace);

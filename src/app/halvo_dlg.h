@@ -58,8 +58,7 @@ public:
         std::function<void()> whitePoint;                // 10
         std::function<void()> gamma;                     // 11
         std::function<void()> gammaUpload;               // 12
-        std::function<void(int variant)> gammaVariant;   // 13 (variants 1..4)
-        std::function<void()> uniformity;                // 13 with model info 8
+        std::function<void()> uniformity;                // 13
         std::function<void()> colourSpace;               // 14
         std::function<void()> whitePointReadBack;        // 15
         std::function<void()> colourSpaceUpload;         // 16

@@ -5,7 +5,8 @@
 namespace halvo {
 
 CalibrationEngine::CalibrationEngine(CalibrationContext context)
-    : context_(context), gamma_(*this), whitePoint_(*this), analogueInputs_(*this), aging_(*this) {}
+    : context_(context), gamma_(*this), whitePoint_(*this), analogueInputs_(*this), aging_(*this),
+      uniformity_(*this) {}
 
 void CalibrationEngine::countProgress() {
     TaskState& task = context_.task;
@@ -46,6 +47,7 @@ void CalibrationEngine::startOrStopCalibration() {
     c.stopMeasurementTimers();
 
     int firstDelay = 1500;
+    bool freshUniformity = false;
     if (uniformityResumeCount != 0) {
         const bool extended = (c.identity().capability & 0x10) != 0;
         task.progressTotal = extended && uniformityResumeCount > 9 ? 30 : 4;
@@ -83,6 +85,7 @@ void CalibrationEngine::startOrStopCalibration() {
         }
         if (page.uniformityCheck.checked && !uniformityRunning) {
             task.CalibrationState = kTaskModelDependent;
+            freshUniformity = true;
             if ((c.identity().capability & 0x10) != 0) {
                 task.progressTotal += 24;
             } else {
@@ -105,6 +108,9 @@ void CalibrationEngine::startOrStopCalibration() {
             return;
         }
         c.send(MonitorCommand::CalibrationExecution, 1, 10);
+        if (freshUniformity) {
+            uniformity_.begin();
+        }
     }
     // The bar spans the whole run, so that what it reads back is the steps counted.
     page.progressMaximum = std::max(task.progressTotal, 1);

@@ -12,6 +12,7 @@
 #include "calibration/aging.h"
 #include "calibration/calibration_context.h"
 #include "calibration/gamma_calibration.h"
+#include "calibration/uniformity_calibration.h"
 #include "calibration/white_point_calibration.h"
 
 namespace halvo {
@@ -30,11 +31,14 @@ public:
     WhitePointCalibration& whitePoint() { return whitePoint_; }
     AnalogueInputCalibration& analogueInputs() { return analogueInputs_; }
     Aging& aging() { return aging_; }
+    UniformityCalibration& uniformity() { return uniformity_; }
     CalibrationContext& context() { return context_; }
+    const CalibrationContext& context() const { return context_; }
 
     // The gamma step count N of the run (16..1024).
     int gammaStepCount = 32;
-    // Non-zero while an interrupted uniformity run can be resumed.
+    // Non-zero while an interrupted uniformity run can be resumed: the position the next
+    // Calibrate press measures.
     int uniformityResumeCount = 0;
     bool uniformityRunning = false;
     // Colour temperatures for the report: grey levels N*k/16 for k = 8..16, then the final one.
@@ -46,6 +50,7 @@ private:
     WhitePointCalibration whitePoint_;
     AnalogueInputCalibration analogueInputs_;
     Aging aging_;
+    UniformityCalibration uniformity_;
 };
 
 }  // namespace halvo

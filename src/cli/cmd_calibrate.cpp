@@ -11,6 +11,7 @@
 
 #include "cli/controller_session.h"
 #include "cli/json_writer.h"
+#include "cli/uniformity_walk.h"
 #include "common/text_format.h"
 
 namespace halvo::cli {
@@ -22,9 +23,10 @@ int RunCalibrate(Args& args, CliIo& io);
 
 extern const Subcommand kCalibrateCommand = {
     "calibrate",
-    "run a calibration (gamma, white points) and save its data",
+    "run a calibration (gamma, white points, uniformity) and save its data",
     "usage: halvo-cli calibrate (--simulate | --monitor <port> --instrument <name> [--port <port>])\n"
     "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024] [--target-gamma 2.2|2.35]\n"
+    "                           [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
     "                           [--json] [--log <file>] [-v]\n\n"
     "Runs one calibration exactly as the Calibrate button does with these choices on the\n"
@@ -34,10 +36,18 @@ extern const Subcommand kCalibrateCommand = {
     "  --gamma            measure the gamma and upload the gamma table\n"
     "  --gamma-step N     grey levels the gamma is measured at (default 32)\n"
     "  --target-gamma G   2.2 (default) or 2.35\n"
+    "  --uniformity       correct the panel's uniformity instead: the probe visits the nine places\n"
+    "                     the monitor marks (and, for the gradient and shape methods, nine more),\n"
+    "                     one Calibrate press each; with a real monitor each press waits for Enter\n"
+    "                     after the prompt. The run saves the correction in the monitor itself\n"
+    "                     (not with --gamma or --no-store)\n"
     "  --targets ROWS     the white-point rows to calibrate: all (default), none, or indices 0..6 of\n"
     "                     3200 K, 5400 K, 6500 K, 7000 K (JUDD-OFFSET), 9300 K, 10000 K, 11000 K\n"
     "  --out DIR          where the .cal and the log go (default: the working directory)\n"
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
+    "  --sim-model TEXT   with --simulate: the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
+    "  --sim-info N       with --simulate: its model-information byte (default 0x90); with the model\n"
+    "                     they choose the uniformity method\n"
     "Exit codes: 0 completed, 1 \"Calibration failed\" (or no connection), 2 bad arguments.\n",
     RunCalibrate,
 };
@@ -46,6 +56,7 @@ namespace {
 
 struct CalibrateOptions {
     bool gamma = false;
+    bool uniformity = false;
     int gammaStepEntry = 1;  // "32"
     bool gamma235 = false;
     std::vector<int> rows = {0, 1, 2, 3, 4, 5, 6};
@@ -83,7 +94,7 @@ void Choose(CHalvoDlg& station, const CalibrateOptions& o) {
     page.onGammaToggled(o.gamma);
     page.onGammaStepChosen(o.gammaStepEntry);
     page.onTargetGammaChosen(o.gamma235);
-    page.onUniformityToggled(false);
+    page.onUniformityToggled(o.uniformity);
     if (page.colorSpaceCheck.checked) {
         page.onColorSpaceToggled(false);
     }
@@ -119,7 +130,7 @@ private:
 };
 
 void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t stationMs, bool simulated,
-                  const std::string& calPath, bool json) {
+                  const std::string& calPath, bool json, const UniformityReport* uniformity) {
     CalibrationEngine& engine = station.engine();
     const WhitePointCalibration& wp = engine.whitePoint();
     const Ccalib& page = station.calib();
@@ -154,7 +165,11 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
                 .integer("b", g[2])
                 .endObject();
         }
-        j.endArray().string("calFile", calPath).endObject();
+        j.endArray();
+        if (uniformity != nullptr) {
+            AddUniformityReport(j, *uniformity);
+        }
+        j.string("calFile", calPath).endObject();
         std::fprintf(io.out, "%s\n", j.text().c_str());
         return;
     }
@@ -177,6 +192,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
         std::fprintf(io.out, "%-12s %+8.5f %+8.5f %7.2f %6d %3d %3d %3d %5d\n", station.whiteTargets[t].label.c_str(),
                      r.u - target.u, r.vp - target.vp, r.lv, r.cct, g[0], g[1], g[2], wp.iterations[t]);
     }
+    if (uniformity != nullptr) {
+        PrintUniformityReport(io, *uniformity);
+    }
     if (simulated) {
         std::fprintf(io.out, "Station time      %.1f min\n", static_cast<double>(stationMs) / 60000.0);
     }
@@ -194,6 +212,7 @@ int RunCalibrate(Args& args, CliIo& io) {
     }
     CalibrateOptions o;
     o.gamma = args.takeFlag("--gamma");
+    o.uniformity = args.takeFlag("--uniformity");
     o.store = !args.takeFlag("--no-store");
     o.json = args.takeFlag("--json");
     if (auto v = args.takeOption("--gamma-step")) {
@@ -224,6 +243,9 @@ int RunCalibrate(Args& args, CliIo& io) {
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }
+    if (o.uniformity && (o.gamma || !o.store)) {
+        return UsageError(self, io, "--uniformity runs alone and saves its correction itself: not with --gamma or --no-store");
+    }
     if (!options.simulate && options.monitorPort.empty()) {
         return UsageError(self, io, "give --simulate, or --monitor <port> with --instrument");
     }
@@ -246,12 +268,16 @@ int RunCalibrate(Args& args, CliIo& io) {
     ProgressLine progress(io.err);
     const auto wallStart = std::chrono::steady_clock::now();
     const int64_t start = session.scheduler().nowMs();
-    station.calib().onAutoCalibration();
+    // A uniformity run is a walk of Calibrate presses, one per position; it ends without a notice.
+    const bool walked = o.uniformity && WalkUniformity(session, io, [&] { progress.show(station.calib().statusText); });
+    if (!o.uniformity) {
+        station.calib().onAutoCalibration();
+    }
     const NoticeState& notices = session.ui().notices;
     bool ended = false;
     // Long runs (1024 grey levels) take hours of station time; stop waiting after a day.
     const int64_t limitMs = 24LL * 3600 * 1000;
-    while (!ended && session.scheduler().nowMs() - start < limitMs) {
+    while (!o.uniformity && !ended && session.scheduler().nowMs() - start < limitMs) {
         session.runUntil([&] { return notices.completionOpen || notices.failureOpen; }, 1000);
         progress.show(station.calib().statusText);
         ended = notices.completionOpen || notices.failureOpen;
@@ -261,8 +287,8 @@ int RunCalibrate(Args& args, CliIo& io) {
     }
     progress.finish();
     const int64_t stationMs = session.scheduler().nowMs() - start;
-    const bool completed = notices.completionOpen;
-    if (completed) {
+    const bool completed = o.uniformity ? walked : notices.completionOpen;
+    if (completed && !o.uniformity) {
         if (o.store) {
             station.onCompletionOk();
         } else {
@@ -286,7 +312,11 @@ int RunCalibrate(Args& args, CliIo& io) {
     const std::string logPath = o.outDir + "/" + id + "Log.txt";
     saved = SaveLogFile(station.log(), logPath, io, "calibrate") && saved;
     session.saveLog("calibrate");
-    PrintSummary(io, station, completed, stationMs, options.simulate, calPath, o.json);
+    UniformityReport uniformity;
+    if (o.uniformity) {
+        uniformity = MakeUniformityReport(session, completed);
+    }
+    PrintSummary(io, station, completed, stationMs, options.simulate, calPath, o.json, o.uniformity ? &uniformity : nullptr);
     if (options.simulate && !o.json) {
         const double wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();

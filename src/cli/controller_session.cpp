@@ -1,6 +1,7 @@
 #include "cli/controller_session.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "common/version.h"
 #include "instruments/vendor_library.h"
@@ -71,6 +72,22 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
         }
         options.simPelkoDevices = static_cast<int>(*count);
     }
+    if (auto v = args.takeOption("--sim-model")) {
+        if (v->empty() || v->size() > 40) {
+            *error = "--sim-model needs a version text of up to 40 characters";
+            return false;
+        }
+        options.simModel = *v;
+    }
+    if (auto v = args.takeOption("--sim-info")) {
+        char* end = nullptr;
+        const long info = std::strtol(v->c_str(), &end, 0);
+        if (v->empty() || end != v->c_str() + v->size() || info < 0 || info > 255) {
+            *error = "--sim-info needs a byte, 0 to 255 (0x.. for hexadecimal)";
+            return false;
+        }
+        options.simInfo = static_cast<int>(info);
+    }
     options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
     if (options.simulate && !options.monitorPort.empty()) {
         *error = "--simulate and --monitor exclude each other";
@@ -117,6 +134,12 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         config.ca.seed = options.seed * 31u + 7u;
         config.k10.seed = options.seed * 37u + 5u;
         config.pelkoDevices = options.simPelkoDevices;
+        if (!options.simModel.empty()) {
+            config.monitor.versionText = options.simModel;
+        }
+        if (options.simInfo >= 0) {
+            config.monitor.modelInfo = static_cast<uint8_t>(options.simInfo);
+        }
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
         VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);

@@ -32,6 +32,8 @@ public:
         int calibrationIndex = -1; // --calibration, "Cal File" entry
         int pelkoDevice = -1;       // --device: entry of the PELKO device list (-1: the first)
         int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
+        std::string simModel;       // --sim-model: the simulated monitor's version text
+        int simInfo = -1;           // --sim-info: its model-information byte (-1: as built)
     };
     // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
     // --speed, --duration, --calibration, --device, --pelko-devices).

@@ -15,6 +15,8 @@ inline constexpr int kExitUsage = 2;
 struct CliIo {
     std::FILE* out;
     std::FILE* err;
+    // The operator's answers (the uniformity walk on a real station).
+    std::FILE* in = stdin;
 };
 
 // One subcommand of halvo-cli; each lives in its own cmd_<name>.cpp and is listed in

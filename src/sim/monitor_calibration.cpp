@@ -112,6 +112,7 @@ void SaveCalibration(const MonitorCalibration& c, std::array<uint8_t, kMonitorEe
     for (size_t i = 0; i < 256; ++i) {
         Put16(e, kGammaTable + 2 * i, c.gammaTable[i]);
     }
+    SaveUniformity(c.uniformity, e);
 }
 
 bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCalibration& c) {
@@ -141,6 +142,7 @@ bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCa
     for (size_t i = 0; i < 256; ++i) {
         c.gammaTable[i] = static_cast<uint16_t>(Get16(e, kGammaTable + 2 * i));
     }
+    LoadUniformity(e, c.uniformity);
     return true;
 }
 

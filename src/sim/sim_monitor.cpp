@@ -109,7 +109,10 @@ Xyz SimMonitor::emitted(double px, double py) const {
     for (size_t c = 0; c < 3; ++c) {
         drive[c] = panel_.channelResponse(static_cast<int>(c), codes[c]) * drift[c];
     }
-    return panel_.emit(drive, ram_.backlight, px, py);
+    const Xyz light = panel_.emit(drive, ram_.backlight, px, py);
+    const double gain = UniformityGain(ram_.uniformity, UniformityEngineOf(config_.versionText, config_.modelInfo),
+                                       config_.modelInfo, panel_, ram_.backlight, px, py);
+    return {light.X * gain, light.Y * gain, light.Z * gain};
 }
 
 void SimMonitor::onBytes(const uint8_t* data, size_t length, int64_t atMs) {
@@ -249,6 +252,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             return;
         case 0x05:  // DrawTargetMarker
             markerCode_ = arg(0) == 10 ? -1 : arg(0);
+            if (markerCode_ >= 0 && markerDrawn) {
+                markerDrawn(markerCode_);
+            }
             return;
         case 0x06: {  // SetCalibrationId: the full form carries up to 9 characters
             std::string id;
@@ -295,6 +301,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             }
             return;
         }
+        case 0x13:  // uniformity packets
+            ReceiveUniformityPacket(ram_.uniformity, f);
+            return;
         case 0x21:  // SetColorSpace
             picture_.displaySpace = arg(0);
             return;

@@ -24,11 +24,14 @@
 // - SaveEeprom stores the whole calibration (monitor_calibration.h) in the EEPROM; powerCycle()
 //   (a test hook: the monitor switched off and on) reads it back, so unsaved work is lost. EEPROM
 //   frames read and write single bytes of the 6656-byte EEPROM.
+// - The uniformity packets (FA 88 00 FE 13, FE 88 00 FE 13) set the uniformity correction; what
+//   its parameters mean is in monitor_uniformity.h.
 // - KeepAlive is answered with two bytes (the station only counts them).
 // Everything else is accepted and kept as state for later use.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -64,6 +67,8 @@ public:
 
     // Where the target marker is (a probe place code), or -1 when none is drawn.
     int markerCode() const { return markerCode_; }
+    // Called with the code of every marker drawn (not with the code that removes it).
+    std::function<void(int code)> markerDrawn;
 
     MonitorConfig& config() { return config_; }
     const std::array<uint8_t, kEepromSize>& eeprom() const { return eeprom_; }

@@ -67,6 +67,14 @@ SimStation::SimStation(Scheduler& clock, const SimStationConfig& config)
       k10_(std::make_shared<SimK10>(
           clock, [this] { return lightAtProbe(); }, config.k10)) {
     deviceCounts_["pelko"] = config.pelkoDevices;
+    // The operator moves the probe as soon as a marker shows a place, whether or not anything is
+    // measured before the marker goes off again.
+    monitor_->markerDrawn = [this](int code) {
+        const int cell = CellOfMarker(code);
+        if (followMarker_ && cell != 0) {
+            probe_ = CellCentre(cell);
+        }
+    };
 }
 
 SimStation::~SimStation() {
