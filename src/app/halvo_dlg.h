@@ -26,7 +26,10 @@
 #include "monitor/identification.h"
 #include "monitor/monitor_sender.h"
 #include "monitor/serial_link.h"
+#include "reports/chart_painter.h"
 #include "reports/measure_page.h"
+#include "reports/measurement_results.h"
+#include "reports/measurement_workflow.h"
 #include "setup/setup_page.h"
 #include "station/link_indicators.h"
 #include "station/scheduler.h"
@@ -114,6 +117,19 @@ public:
     // The monitor link alive, or ".\Error.wav" with "Monitor is not connected." and false.
     bool checkMonitorAlive();
 
+    // ---- Verification (the Measure page) ----
+    // "Measure" on the Measure page: starts the verification run, or stops the running one.
+    bool startOrStopMeasurement();
+    // "Save as.." on the Measure page: the report as a workbook or text.
+    void saveReport();
+    // An external jig that reports the probe in place; its box "Auto(JIG)" becomes usable.
+    void attachJig(std::function<bool()> ready);
+    MeasurementWorkflow& measurement() { return *measurement_; }
+    // The report values of the last verification run.
+    MeasurementResults measurementResults;
+    // Renders the report's chart pictures; without one the workbook has none.
+    ChartPainter* chartPainter = nullptr;
+
     // ---- State ----
     StationLog& log() { return log_; }
     TaskState& task() { return task_; }
@@ -148,6 +164,8 @@ public:
     int completionCountdown = 15;
     // The external jig reports a probe in place ("Auto(JIG)").
     bool jigReady = false;
+    // Asked while the flag is clear; set by attachJig.
+    std::function<bool()> jigReadySource;
     // The EEPROM image of the operator's copy.
     EepromImage eepromImage;
     // Aging lines collected (at most 1000).
@@ -208,6 +226,8 @@ private:
     void panelGammaCheck();
     void startCopy();
     void calibrationDataLoaded();
+    void installMeasurement();
+    void measureCommand(int item);
 
     Scheduler& scheduler_;
     StationUi& ui_;
@@ -231,6 +251,7 @@ private:
     NoticeState notices_;
     StepRoutines steps_;
     std::deque<std::pair<int, int>> posted_;
+    std::unique_ptr<MeasurementWorkflow> measurement_;
 };
 
 }  // namespace halvo

@@ -62,6 +62,8 @@ public:
 
     // Where the target marker is (a probe place code), or -1 when none is drawn.
     int markerCode() const { return markerCode_; }
+    // When the marker last moved (was drawn at another place or removed).
+    int64_t markerMovedAtMs() const { return markerMovedAtMs_; }
 
     MonitorConfig& config() { return config_; }
     const std::array<uint8_t, kEepromSize>& eeprom() const { return eeprom_; }
@@ -114,6 +116,7 @@ private:
     // The picture and the state that is not saved.
     PictureState picture_;
     int markerCode_ = -1;
+    int64_t markerMovedAtMs_ = 0;
     int adjustPreset_ = 6500;
     int calibrationExecution_ = 0;
     int inputSource_ = 8;
