@@ -14,8 +14,13 @@ inline void Cell(ReportSheet& sheet, int row, int col, std::string text, CellSty
     sheet.cells.push_back({row, col, std::move(text), style});
 }
 
+// A range of one cell is written as that cell (a workbook cannot merge a cell with itself).
 inline void Merge(ReportSheet& sheet, int firstRow, int firstCol, int lastRow, int lastCol, std::string text,
                   CellStyle style = CellStyle::Value) {
+    if (firstRow == lastRow && firstCol == lastCol) {
+        Cell(sheet, firstRow, firstCol, std::move(text), style);
+        return;
+    }
     sheet.merges.push_back({firstRow, firstCol, lastRow, lastCol, std::move(text), style});
 }
 

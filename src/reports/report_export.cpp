@@ -22,7 +22,7 @@ ReportForm ReportFormFor(std::string& path) {
         return ReportForm::Workbook;
     }
     if (ext == ".xls") {
-        path += "x";
+        path = path.substr(0, path.size() - ext.size()) + ".xlsx";
         return ReportForm::Workbook;
     }
     if (ext == ".xlsx") {
