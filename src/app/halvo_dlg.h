@@ -30,6 +30,7 @@
 #include "reports/measure_page.h"
 #include "reports/measurement_results.h"
 #include "reports/measurement_workflow.h"
+#include "reports/report_export.h"
 #include "setup/setup_page.h"
 #include "station/link_indicators.h"
 #include "station/scheduler.h"
@@ -122,6 +123,8 @@ public:
     bool startOrStopMeasurement();
     // "Save as.." on the Measure page: the report as a workbook or text.
     void saveReport();
+    // What a report is made of now: the page, the results, the header texts, the gains.
+    ReportSources reportSources();
     // An external jig that reports the probe in place; its box "Auto(JIG)" becomes usable.
     void attachJig(std::function<bool()> ready);
     MeasurementWorkflow& measurement() { return *measurement_; }

@@ -67,13 +67,7 @@ void CHalvoDlg::attachJig(std::function<bool()> ready) {
     measure_.autoJigEnabled = static_cast<bool>(jigReadySource);
 }
 
-void CHalvoDlg::saveReport() {
-    std::optional<std::string> chosen = ui_.chooseSavePath(kReportFilter, calibrationId + ".xlsx");
-    if (!chosen || chosen->empty()) {
-        return;
-    }
-    std::string path = *chosen;
-    const ReportForm form = ReportFormFor(path);
+ReportSources CHalvoDlg::reportSources() {
     ReportSources sources{measure_,        measurementResults,   {}, calibrationId,
                           calib_.whiteList, calib_.backlightText, chartPainter};
     ReportInputs& header = sources.header;
@@ -85,8 +79,18 @@ void CHalvoDlg::saveReport() {
     header.versionMajor = options_.versionMajor;
     header.versionMinor = options_.versionMinor;
     header.targets = calib_.colorSpaceTargets;
+    return sources;
+}
+
+void CHalvoDlg::saveReport() {
+    std::optional<std::string> chosen = ui_.chooseSavePath(kReportFilter, calibrationId + ".xlsx");
+    if (!chosen || chosen->empty()) {
+        return;
+    }
+    std::string path = *chosen;
+    const ReportForm form = ReportFormFor(path);
     std::string error;
-    if (!SaveReportFile(path, form, sources, &error)) {
+    if (!SaveReportFile(path, form, reportSources(), &error)) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
