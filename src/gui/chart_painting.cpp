@@ -129,9 +129,12 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
         for (const XyPoint& xy : PlanckianChartPoints()) {
             locus << pixel(xy);
         }
-        q.setPen(QPen(Qt::black, 3));
+        // A tiny ellipse stroked with a wide pen is a dot; Qt's stroker would leave it hollow, so
+        // the dots are filled discs of the pen's reach.
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
         for (const QPointF& pt : locus) {
-            q.drawEllipse(QRectF(pt.x(), pt.y(), 1, 1));
+            q.drawEllipse(QPointF(pt.x() + 0.5, pt.y() + 0.5), 2.0, 2.0);
         }
         q.setBrush(Qt::NoBrush);
         const QPainterPath curve = CardinalPath(locus, 1.0);
@@ -162,8 +165,10 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
                 continue;  // a point the run did not reach
             }
             const QPointF at = pixel(xy);
-            q.setPen(QPen(QColor(0, 0, 0, 200), 5));
-            q.drawEllipse(QRectF(at.x(), at.y(), 2, 2));
+            q.setPen(Qt::NoPen);
+            q.setBrush(QColor(0, 0, 0, 200));
+            q.drawEllipse(QPointF(at.x() + 1.0, at.y() + 1.0), 3.5, 3.5);
+            q.setBrush(Qt::NoBrush);
             if (const char* label = ChartPointLabel(i, s.colorPoints, scene.alternateWhites)) {
                 q.setPen(QColor(0, 0, 0, 230));
                 const double drop = ChartPointLabelDrop(i, s.colorPoints);

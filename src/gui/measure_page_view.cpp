@@ -38,7 +38,7 @@ MeasurePageView::MeasurePageView(CMeasure& page, QWidget* parent) : StationPage(
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(10);
     layout->addWidget(buildChoices(), 0);
-    layout->addWidget(buildResults(), 3);
+    layout->addWidget(buildResults(), 4);
     layout->addWidget(buildChart(), 3);
     wire();
     refresh();
@@ -109,7 +109,9 @@ QWidget* MeasurePageView::buildResults() {
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     results_->setSelectionBehavior(QAbstractItemView::SelectRows);
     results_->setShowGrid(true);
-    results_->setMinimumWidth(380);
+    results_->setWordWrap(false);
+    results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 6);
+    results_->setMinimumWidth(400);
     return results_;
 }
 
