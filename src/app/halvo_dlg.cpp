@@ -21,6 +21,7 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
     identification_.setListener(this);
     installMeasurement();
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
+    wireCalibration();
     if (!options_.enumeratePorts) {
         options_.enumeratePorts = EnumerateSerialPorts;
     }
@@ -227,6 +228,8 @@ void CHalvoDlg::setConnectedControls(bool connected) {
 
 void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
     if (enable) {
+        measure_.startButtonText = "Measure";
+        calib_.startButtonText = "Calibrate";
         measure_.controlsEnabled = true;
         measure_.startButtonEnabled = true;
         calib_.controlsEnabled = true;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/main_window_model.h"
+#include "calibration/calibration_engine.h"
 #include "caldata/calib_page.h"
 #include "caldata/white_point_targets.h"
 #include "colorimetry/color_reading.h"
@@ -43,7 +44,7 @@ namespace halvo {
 // Internal timer that delivers posted operator commands, as the window's message queue does.
 inline constexpr int kTimerPostedCommands = 100;
 
-class CHalvoDlg : public CommandSink, private IdentificationListener {
+class CHalvoDlg : public CommandSink, private IdentificationListener, private CalibrationHost {
 public:
     struct Options {
         std::string workingDirectory = ".";  // Config.ini, sounds
@@ -109,12 +110,12 @@ public:
     void handleOperatorCommand(int group, int item);
 
     // ---- What the calibration and measurement procedures call ----
-    void calibrationCompleted();
-    void calibrationFailed();
+    void calibrationCompleted() override;
+    void calibrationFailed() override;
     // enable true: pages and controls back; false: mode 1 a measurement runs, 2 a calibration.
-    void setRunControlsEnabled(bool enable, int mode = 0);
+    void setRunControlsEnabled(bool enable, int mode = 0) override;
     // Both links alive, or the refusal (sound and log line) and false.
-    bool checkLinks();
+    bool checkLinks() override;
     // The monitor link alive, or ".\Error.wav" with "Monitor is not connected." and false.
     bool checkMonitorAlive();
 
@@ -153,6 +154,7 @@ public:
     const MonitorIdentity& identity() const { return identification_.identity(); }
     bool alternateWhites() const { return identity().modelTxm600HdS; }
     StepRoutines& steps() { return steps_; }
+    CalibrationEngine& engine() { return *engine_; }
 
     ColorReading currentReading;
     ColorReading referenceReading;
@@ -189,6 +191,10 @@ public:
     void logMessage(const std::string& text) { log_.logMessage(text, task_.CalibrationState); }
 
 private:
+    // CalibrationHost
+    void clearRunDisplays() override;
+    void wireCalibration();
+
     // IdentificationListener
     void onVersion(const MonitorIdentity& identity) override;
     void onCalibrationId(const std::string& id) override;
@@ -253,6 +259,8 @@ private:
     MainWindowModel window_;
     NoticeState notices_;
     StepRoutines steps_;
+    // The calibration procedures; built last, over the members above.
+    std::unique_ptr<CalibrationEngine> engine_;
     std::deque<std::pair<int, int>> posted_;
     std::unique_ptr<MeasurementWorkflow> measurement_;
 };

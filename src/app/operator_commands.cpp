@@ -28,6 +28,10 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             return;
         case 2:
             switch (item) {
+                case 2:
+                    engine_->startOrStopCalibration();
+                    ui_.refresh();
+                    return;
                 case 3:
                     if (!checkLinks()) {
                         return;

@@ -7,6 +7,7 @@
 namespace halvo::cli {
 
 extern const Subcommand kCaldataCommand;
+extern const Subcommand kCalibrateCommand;
 extern const Subcommand kColorCommand;
 extern const Subcommand kEepromCommand;
 extern const Subcommand kIdentifyCommand;
@@ -19,6 +20,7 @@ extern const Subcommand kVerifyCommand;
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
         kColorCommand,
+        kCalibrateCommand,
         kPortsCommand,
         kIdentifyCommand,
         kMeasureCommand,

@@ -7,7 +7,7 @@
 namespace halvo::gui {
 
 ChartView::ChartView(const CMeasure& page, QWidget* parent) : QWidget(parent), page_(page) {
-    setObjectName("chart");
+    setObjectName("measureChart");
     setAccessibleName("Chart");
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }

@@ -15,7 +15,7 @@ namespace halvo::gui {
 namespace {
 
 constexpr std::array<const char*, 4> kKindTexts = {"Gamma", "Color", "Color Temperature", "Uniformity"};
-constexpr std::array<const char*, 4> kKindNames = {"gammaCheck", "colorCheck", "temperatureCheck", "uniformityCheck"};
+constexpr std::array<const char*, 4> kKindNames = {"measureGamma", "measureColor", "measureTemperature", "measureUniformity"};
 
 QPushButton* Button(const char* text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -55,27 +55,27 @@ QWidget* MeasurePageView::buildChoices() {
         kinds_[k] = Check(kKindTexts[k], kKindNames[k], items);
         itemsLayout->addWidget(kinds_[k]);
     }
-    autoJig_ = Check("Auto(JIG)", "autoJigCheck", items);
+    autoJig_ = Check("Auto(JIG)", "autoJig", items);
     itemsLayout->addWidget(autoJig_);
     layout->addWidget(items);
 
     auto* spaces = new QGroupBox("Color Space", column);
     auto* spacesLayout = new QGridLayout(spaces);
-    colorSpace_ = Check("Color Space", "colorSpaceCheck", spaces);
+    colorSpace_ = Check("Color Space", "measureColorSpace", spaces);
     spacesLayout->addWidget(colorSpace_, 0, 0, 1, 2);
     for (size_t i = 0; i < spaces_.size(); ++i) {
         spaces_[i] = Check(kMeasureSpaceNames[i], "", spaces);
-        spaces_[i]->setObjectName(QString("spaceCheck%1").arg(i));
+        spaces_[i]->setObjectName(QString("measureSpace%1").arg(i));
         spacesLayout->addWidget(spaces_[i], 1 + static_cast<int>(i) / 2, static_cast<int>(i) % 2);
     }
     spaceList_ = new QComboBox(spaces);
-    spaceList_->setObjectName("colorSpaceList");
+    spaceList_->setObjectName("measureColorSpaceList");
     spaceList_->setAccessibleName("Displayed color space");
     spacesLayout->addWidget(spaceList_, 4, 0, 1, 2);
     layout->addWidget(spaces);
 
     start_ = Button("Measure", "measureStart", column);
-    position_ = Button("Position", "positionButton", column);
+    position_ = Button("Position", "measurePosition", column);
     save_ = Button("Save as..", "saveReport", column);
     clear_ = Button("Clear", "clearResults", column);
     auto* buttons = new QGridLayout;
@@ -101,7 +101,7 @@ QWidget* MeasurePageView::buildChoices() {
 
 QWidget* MeasurePageView::buildResults() {
     results_ = new QTableWidget(0, 2, this);
-    results_->setObjectName("resultList");
+    results_->setObjectName("measureResults");
     results_->setHorizontalHeaderLabels({"Index", "Data"});
     results_->verticalHeader()->setVisible(false);
     results_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -122,7 +122,7 @@ QWidget* MeasurePageView::buildChart() {
     chartKind_ = new QComboBox(column);
     chartKind_->setObjectName("chartKind");
     chartKind_->setAccessibleName("Chart");
-    triangle_ = Check("Colorspace RGB Triangle", "triangleCheck", column);
+    triangle_ = Check("Colorspace RGB Triangle", "triangle", column);
     auto* row = new QHBoxLayout;
     row->addWidget(chartKind_, 1);
     row->addWidget(triangle_);

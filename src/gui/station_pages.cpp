@@ -1,7 +1,7 @@
 #include "gui/station_pages.h"
 
+#include "gui/calib_page_view.h"
 #include "gui/measure_page_view.h"
-#include "gui/placeholder_page.h"
 #include "gui/qt_chart_painter.h"
 #include "gui/setup_page_view.h"
 
@@ -13,10 +13,7 @@ std::array<StationPage*, 3> CreateStationPages(CHalvoDlg& station, QWidget* pare
     // The report's pictures are painted by the chart code the page shows.
     static QtChartPainter chartPainter;
     station.chartPainter = &chartPainter;
-    pages[kTabCalibration] = new PlaceholderPage(
-        "Calibration runs are not part of this build yet.\n"
-        "The monitor can be identified, measured and its EEPROM copied from the Setup page.",
-        parent);
+    pages[kTabCalibration] = new CalibPageView(station.calib(), parent);
     pages[kTabSetup] = new SetupPageView(station.setup(), parent);
     return pages;
 }

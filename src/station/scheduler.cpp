@@ -63,7 +63,11 @@ bool VirtualScheduler::runUntil(const std::function<bool()>& done, int64_t maxMs
     const int64_t end = now_ + maxMs;
     while (!done()) {
         const auto [id, due] = timers_.earliest();
-        if (id < 0 || due > end) {
+        if (id < 0) {
+            return done();
+        }
+        if (due > end) {
+            now_ = end;  // the time asked for has passed with nothing due
             return done();
         }
         runOne();

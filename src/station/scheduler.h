@@ -79,7 +79,7 @@ public:
     // Runs every timer due within the next ms, then leaves the clock at now + ms.
     void runFor(int64_t ms);
     // Runs timers until done() holds (checked after every tick) or maxMs of virtual time have
-    // passed or no timer is left. True when done() held.
+    // passed (the clock then stands at now + maxMs) or no timer is left. True when done() held.
     bool runUntil(const std::function<bool()>& done, int64_t maxMs);
 
     uint64_t ticksFired() const { return ticks_; }

@@ -189,11 +189,11 @@ TEST_F(Commands, ATaskWithoutAProcedureIsReportedAndTheCycleGoesOn) {
     init();
     connect();
     run(3000);
-    station->handleOperatorCommand(2, 3);  // white-point read-back
-    EXPECT_EQ(station->task().CalibrationState, kTaskWhitePointReadBack);
+    station->handleOperatorCommand(2, 6);  // input source selection
+    EXPECT_EQ(station->task().CalibrationState, kTaskInputSource);
     run(3000);
     EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
-    EXPECT_NE(station->log().text().find("SYS:Task 15 is not available in this build.\n"), std::string::npos);
+    EXPECT_NE(station->log().text().find("SYS:Task 20 is not available in this build.\n"), std::string::npos);
     int readings = 0;
     station->readingObserver = [&] { ++readings; };
     run(3000);

@@ -22,12 +22,12 @@ TEST_F(MeasureTab, ShowsThePageAndRunsAVerificationFromItsButtons) {
     open(true);
     CHalvoDlg& station = app->station();
     auto* start = find<QPushButton>("measureStart");
-    auto* results = find<QTableWidget>("resultList");
+    auto* results = find<QTableWidget>("measureResults");
     // Disconnected: nothing to start.
     EXPECT_FALSE(start->isEnabled());
     EXPECT_EQ(results->rowCount(), 14);
     EXPECT_EQ(results->item(0, 0)->text(), "Gamma");
-    EXPECT_FALSE(find<QComboBox>("colorSpaceList")->isEnabled());
+    EXPECT_FALSE(find<QComboBox>("measureColorSpaceList")->isEnabled());
 
     station.onConnectClicked(true);
     clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
@@ -35,15 +35,15 @@ TEST_F(MeasureTab, ShowsThePageAndRunsAVerificationFromItsButtons) {
     app->window().refresh();
     ASSERT_TRUE(start->isEnabled());
     // The simulated station's jig makes "Auto(JIG)" usable.
-    EXPECT_TRUE(find<QCheckBox>("autoJigCheck")->isEnabled());
+    EXPECT_TRUE(find<QCheckBox>("autoJig")->isEnabled());
 
-    clickBox(find<QCheckBox>("colorCheck"));
-    clickBox(find<QCheckBox>("temperatureCheck"));
+    clickBox(find<QCheckBox>("measureColor"));
+    clickBox(find<QCheckBox>("measureTemperature"));
     EXPECT_EQ(results->rowCount(), 1);
     QTest::mouseClick(start, Qt::LeftButton);
     clock.runFor(10);  // the posted command
     EXPECT_EQ(start->text(), "Stop");
-    EXPECT_FALSE(find<QCheckBox>("gammaCheck")->isEnabled());
+    EXPECT_FALSE(find<QCheckBox>("measureGamma")->isEnabled());
     EXPECT_FALSE(find<QPushButton>("saveReport")->isEnabled());
     ASSERT_TRUE(clock.runUntil([&] { return !station.measure().running; }, 600000));
     app->window().refresh();

@@ -1,5 +1,6 @@
 // Takes the window's pictures for the README and for looking at it: the Setup page after
-// connecting to the simulated station, the completion notice and the About box. It also lists
+// connecting to the simulated station, the Calibration page with a calibration data file
+// loaded, the completion notice and the About box. It also lists
 // the keyboard focus chain and any label or button whose text does not fit its widget.
 //
 //   halvo_gui_screenshots OUTPUT_DIR [WIDTH HEIGHT] [--frames]
@@ -14,8 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -166,7 +170,7 @@ int main(int argc, char** argv) {
     ReportCutOffTexts(&window);
     ReportFocusChain(&window);
     std::printf("window minimum size %dx%d\n", window.minimumSizeHint().width(), window.minimumSizeHint().height());
-    if (auto* scroll = window.findChild<QScrollArea*>()) {
+    if (auto* scroll = window.findChild<QWidget*>("setupPage")->findChild<QScrollArea*>()) {
         const QSize need = scroll->widget()->minimumSizeHint();
         std::printf("setup page needs %dx%d, has %dx%d%s\n", need.width(), need.height(), scroll->viewport()->width(),
                     scroll->viewport()->height(),
@@ -175,6 +179,29 @@ int main(int argc, char** argv) {
                         : "");
     }
     Save(&window, out + "/main_window_setup.png");
+
+    // The Calibration page as an operator sees it after loading a monitor's calibration data.
+    window.findChild<QTabWidget*>("tabs")->setCurrentIndex(kTabCalibration);
+    app.station().calib().loadFile(HALVO_GUI_TEST_DATA "/VRL000042.cal");
+    test::ProcessEventsUntil([] { return false; }, 500);
+    for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
+        box->close();
+    }
+    test::ProcessEventsUntil([] { return false; }, 300);
+    ReportCutOffTexts(&window);
+    for (auto* scroll : window.findChildren<QScrollArea*>()) {
+        if (scroll->isVisible()) {
+            const QSize need = scroll->widget()->minimumSizeHint();
+            std::printf("%s needs %dx%d, has %dx%d\n", qPrintable(scroll->parentWidget()->objectName()), need.width(),
+                        need.height(), scroll->viewport()->width(), scroll->viewport()->height());
+        }
+    }
+    for (auto* table : window.findChildren<QTableWidget*>()) {
+        if (table->isVisible() && (table->horizontalScrollBar()->isVisible() || table->verticalScrollBar()->isVisible())) {
+            std::printf("scrolls: %s\n", qPrintable(table->objectName()));
+        }
+    }
+    Save(&window, out + "/main_window_calibration.png");
 
     app.station().calibrationCompleted();
     test::ProcessEventsUntil([] { return false; }, 2300);

@@ -63,7 +63,10 @@ TEST(VirtualScheduler, RunUntilStopsOnTheConditionOrWhenNothingIsLeft) {
     EXPECT_TRUE(s.runUntil([&] { return ticks == 5; }, 10000));
     EXPECT_EQ(s.nowMs(), 500);
     EXPECT_FALSE(s.runUntil([] { return false; }, 1000));  // bounded by virtual time
-    EXPECT_LE(s.nowMs(), 1500);
+    EXPECT_EQ(s.nowMs(), 1500);
+    s.arm(1, 5000);
+    EXPECT_FALSE(s.runUntil([] { return false; }, 1000));  // nothing due in the time asked for
+    EXPECT_EQ(s.nowMs(), 2500);
     s.stop(1);
     EXPECT_FALSE(s.runUntil([] { return false; }, 1000000));  // nothing armed: returns at once
 }

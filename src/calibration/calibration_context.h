@@ -1,0 +1,62 @@
+#pragma once
+
+// What a calibration procedure is handed: the station's clock, log, task state and monitor, the
+// latest reading, the Calibration page with its data set and targets, and the few things only
+// the controller can do (end a run, lock the controls). Procedures never reach for the
+// controller itself.
+
+#include <functional>
+
+#include "caldata/calib_page.h"
+#include "caldata/white_point_targets.h"
+#include "colorimetry/color_reading.h"
+#include "monitor/identification.h"
+#include "monitor/monitor_sender.h"
+#include "station/scheduler.h"
+#include "station/station_log.h"
+#include "station/station_ui.h"
+#include "station/task_state.h"
+
+namespace halvo {
+
+class CalibrationHost {
+public:
+    virtual ~CalibrationHost() = default;
+    virtual void calibrationCompleted() = 0;
+    virtual void calibrationFailed() = 0;
+    virtual void setRunControlsEnabled(bool enable, int mode) = 0;
+    virtual bool checkLinks() = 0;
+    // The main window's measured-data list back to its row names, and the chart series cleared
+    // (the start of a run).
+    virtual void clearRunDisplays() = 0;
+};
+
+struct CalibrationContext {
+    Scheduler& scheduler;
+    StationLog& log;
+    TaskState& task;
+    MonitorSender& monitor;
+    StationUi& ui;
+    CalibrationHost& host;
+    Ccalib& page;
+    WhitePointTargets& whiteTargets;
+    const ColorReading& currentReading;
+    std::function<const MonitorIdentity&()> identity;
+    // The Setup page's "Measurement Delay(Pattern to Measure):" in ms.
+    std::function<int()> measurementDelayMs;
+
+    void logLine(const std::string& text) const { log.logMessage(text, task.CalibrationState); }
+    void logReading(const ColorReading& r) const {
+        log.logReading(task.CalibrationState, r.cct, r.x, r.y, r.u, r.vp, r.lv, r.duv);
+    }
+    void send(MonitorCommand command, uint32_t argument, int delayMs) const {
+        monitor.sendMonitorCommand(command, argument, delayMs);
+    }
+    void stopMeasurementTimers() const {
+        scheduler.stop(kTimerPrepare);
+        scheduler.stop(kTimerTrigger);
+        scheduler.stop(kTimerRead);
+    }
+};
+
+}  // namespace halvo

@@ -1,0 +1,67 @@
+#pragma once
+
+// White point calibration: for every checked colour-temperature target, the gains of the
+// monitor's matching preset are searched until full white lands on the target (state 10); a
+// separate command reads the stored gains of every target back (state 15).
+
+#include <array>
+
+#include "calibration/calibration_context.h"
+
+namespace halvo {
+
+class CalibrationEngine;
+
+struct RgbGain {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    bool operator==(const RgbGain&) const = default;
+};
+
+// One iteration's correction of the gains: the luminance term L and new gains (R', G', B')
+// before clamping, and whether the panel ran out of red and blue (the target luminance is then
+// lowered).
+struct WhiteCorrection {
+    RgbGain gains;
+    double L = 0.0;
+    bool saturated = false;
+};
+
+// From the reading's u', v' and luminance against the target's u', v' and luminance Yt.
+WhiteCorrection CorrectWhiteGains(const ColorReading& reading, const ColorReading& target, double Yt,
+                                  const RgbGain& current);
+
+class WhitePointCalibration {
+public:
+    static constexpr int kMaxIterations = 200;
+
+    explicit WhitePointCalibration(CalibrationEngine& engine) : engine_(engine) {}
+
+    void whitePointStep();    // state 10
+    void gainReadBackStep();  // state 15
+
+    std::array<RgbGain, 256> gainHistory{};
+    std::array<ColorReading, 256> readingHistory{};
+    int luminanceOffset = 0;
+    // Per target: the gains last sent or read back, and the accepted reading.
+    std::array<RgbGain, kWhiteRowCount> workingGains{};
+    std::array<ColorReading, kWhiteRowCount> whitePointResults{};
+    // Iterations each target took to be accepted (0 when not accepted in this run).
+    std::array<int, kWhiteRowCount> iterations{};
+
+private:
+    int targetCount() const;
+    void selectTarget();
+    void iterate();
+    void endOfProcedure();
+    bool readGains(RgbGain& out, int waitMs);
+    void refreshTarget(int t);
+    void showGains(int t);
+
+    CalibrationEngine& engine_;
+    // The target record as the list last showed it (refreshed from the list every iteration).
+    ColorReading target_;
+};
+
+}  // namespace halvo

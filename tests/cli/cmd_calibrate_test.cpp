@@ -1,0 +1,78 @@
+// halvo-cli calibrate on the simulated station: files, summary, exit codes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/file_io.h"
+#include "support/capture.h"
+
+namespace halvo {
+namespace {
+
+using test::RunCliCaptured;
+
+class CliCalibrate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        dir_ = ::testing::TempDir() + "halvo_cli_calibrate_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_ + "/out");
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::filesystem::path previous_;
+    std::string dir_;
+};
+
+TEST_F(CliCalibrate, RunsGammaAndWhitesAndSavesTheDataAndTheLog) {
+    const auto r = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--gamma-step", "16", "--targets", "2,4",
+                                   "--out", "out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("Calibration completed."), std::string::npos);
+    EXPECT_NE(r.out.find("Measured gamma    2."), std::string::npos);
+    EXPECT_NE(r.out.find("6500K "), std::string::npos);
+    EXPECT_NE(r.out.find("9300K "), std::string::npos);
+    EXPECT_EQ(r.out.find("3200K "), std::string::npos);
+    EXPECT_NE(r.out.find("Station time"), std::string::npos);
+    std::string cal;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001.cal", cal, nullptr));
+    EXPECT_EQ(cal.rfind("-Calibaration Data-\r\n", 0), 0u);
+    EXPECT_NE(cal.find("\r\nM,255,"), std::string::npos);
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001Log.txt", log, nullptr));
+    EXPECT_NE(log.find("CAL: Start Gamma Calibration\r\n"), std::string::npos);
+    EXPECT_NE(log.find("Save eeprom"), std::string::npos);
+}
+
+TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
+    const auto r = RunCliCaptured({"calibrate", "--simulate", "--targets", "0", "--no-store", "--json", "--out", "out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"completed\":true"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"label\":\"3200K\""), std::string::npos);
+    EXPECT_EQ(r.out.find("measuredGamma"), std::string::npos);
+
+    const auto none = RunCliCaptured({"calibrate", "--simulate", "--targets", "none", "--out", "out"});
+    EXPECT_EQ(none.exitCode, 1);
+}
+
+TEST_F(CliCalibrate, RefusesBadChoices) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"calibrate"},
+             {"calibrate", "--simulate", "--gamma-step", "48"},
+             {"calibrate", "--simulate", "--target-gamma", "2.4"},
+             {"calibrate", "--simulate", "--targets", "7"},
+             {"calibrate", "--simulate", "--targets", "a,b"},
+             {"calibrate", "--simulate", "--out", "no-such-dir"},
+         }) {
+        EXPECT_EQ(RunCliCaptured(args).exitCode, 2) << testing::PrintToString(args);
+    }
+}
+
+}  // namespace
+}  // namespace halvo

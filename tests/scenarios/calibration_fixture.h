@@ -1,0 +1,85 @@
+#pragma once
+
+// A station connected to the simulated monitor and CA-210 on the virtual clock, with helpers to
+// run a calibration and to measure the monitor afterwards as a verification would.
+
+#include <cmath>
+#include <vector>
+
+#include "app/station_fixture.h"
+#include "colorimetry/chromaticity.h"
+#include "reports/chart_model.h"
+
+namespace halvo::test {
+
+class CalibrationFixture : public StationFixture {
+protected:
+    void SetUp() override {
+        StationFixture::SetUp();
+        init();
+        connect();
+        run(2000);
+    }
+
+    Ccalib& page() { return station->calib(); }
+
+    // The page's choices for a run: gamma with its step entry, and the white-point rows checked.
+    void choose(bool gamma, int gammaStepEntry, std::vector<int> whiteRows) {
+        page().gammaCheck.checked = gamma;
+        page().gammaStep.selected = gammaStepEntry;
+        page().colorSpaceCheck.checked = false;
+        page().uniformityCheck.checked = false;
+        for (size_t t = 0; t < station->whiteTargets.size(); ++t) {
+            const bool on = std::find(whiteRows.begin(), whiteRows.end(), static_cast<int>(t)) != whiteRows.end();
+            station->whiteTargets[t].chosen = on;
+            if (t < page().whiteList.rows.size()) {
+                page().whiteList.rows[t].checked = on;
+            }
+        }
+    }
+
+    // Presses "&Auto Calibration" and runs until a notice opens. The station time it took.
+    int64_t calibrate(int64_t limitMs = 6 * 3600 * 1000) {
+        page().onAutoCalibration();
+        const int64_t start = scheduler.nowMs();
+        scheduler.runUntil([&] { return ui.notices.completionOpen || ui.notices.failureOpen; }, limitMs);
+        return scheduler.nowMs() - start;
+    }
+
+    // One reading through the station's cycle ("Measure"), after the monitor showed a frame.
+    ColorReading measure(MonitorCommand command, uint32_t argument) {
+        if (station->window().continuouslyChecked) {
+            station->onContinuouslyToggled(false);
+        }
+        run(1000);
+        station->sender().sendMonitorCommand(command, argument, 0);
+        run(1500);
+        int readings = 0;
+        station->readingObserver = [&] { ++readings; };
+        station->onMeasureClicked();
+        scheduler.runUntil([&] { return readings > 0; }, 20000);
+        station->readingObserver = nullptr;
+        return station->currentReading;
+    }
+
+    // The grey response as a verification measures it: eleven levels, the exponent fitted over
+    // the levels from 128 up.
+    double measureGamma() {
+        std::vector<ChartPoint> points;
+        for (int i = 0; i <= 10; ++i) {
+            const int v = static_cast<int>(std::ceil(i * 25.5));
+            const uint32_t grey = static_cast<uint32_t>(v | v << 8 | v << 16);
+            points.push_back({static_cast<double>(v), measure(MonitorCommand::DrawPattern, grey).lv});
+        }
+        return fitChartGamma(points).g;
+    }
+
+    // Full white with the preset of a white-point row shown.
+    ColorReading measureWhite(size_t row) {
+        station->sender().sendMonitorCommand(MonitorCommand::SetColorTemperature,
+                                             static_cast<uint32_t>(station->whiteTargets[row].temperature), 1000);
+        return measure(MonitorCommand::DrawPattern, 0xFFFFFF);
+    }
+};
+
+}  // namespace halvo::test
