@@ -184,10 +184,11 @@ void PrintVerdicts(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
 
 }  // namespace
 
-int FinishVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io) {
+bool CompleteVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io,
+                          ReportBook& book) {
     CHalvoDlg& station = session.station();
     if (!DriveToTheEnd(session, simulate, io)) {
-        return kExitFailure;
+        return false;
     }
     CliStationUi& ui = session.ui();
     const size_t messages = ui.messages.size();
@@ -196,11 +197,23 @@ int FinishVerification(ControllerSession& session, const VerifyChoices& c, bool 
     ui.savePath.reset();
     if (ui.messages.size() != messages || !std::filesystem::exists(c.report)) {
         std::fprintf(io.err, "halvo-cli verify: the report %s was not written\n", c.report.c_str());
-        return kExitFailure;
+        return false;
     }
-    const ReportBook book = BuildReportFor(station.reportSources());
+    book = BuildReportFor(station.reportSources());
+    return true;
+}
+
+int PrintVerification(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
     PrintVerdicts(book, c, io);
     return book.anyOutOfRange() ? kExitFailure : kExitOk;
+}
+
+int FinishVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io) {
+    ReportBook book;
+    if (!CompleteVerification(session, c, simulate, io, book)) {
+        return kExitFailure;
+    }
+    return PrintVerification(book, c, io);
 }
 
 }  // namespace halvo::cli

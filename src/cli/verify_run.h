@@ -34,6 +34,11 @@ void ApplyVerifyChoices(CHalvoDlg& station, const VerifyChoices& choices);
 // Drives a started verification to its end, writes the report and prints the verdicts.
 // Returns 0 when every measured item is OK, 1 when any is OR or the run or the report failed.
 int FinishVerification(ControllerSession& session, const VerifyChoices& choices, bool simulate, CliIo& io);
+// The same in two halves: the run and the report (false with a message when either failed),
+// then the verdict table and the exit code.
+bool CompleteVerification(ControllerSession& session, const VerifyChoices& choices, bool simulate, CliIo& io,
+                          ReportBook& book);
+int PrintVerification(const ReportBook& book, const VerifyChoices& choices, CliIo& io);
 
 // The chart pictures of the workbook: the window's painter on Qt's offscreen platform, when the
 // build has it; without it the workbook has no pictures.

@@ -71,6 +71,25 @@ TEST_F(CliVerify, ColourSpacesUniformityAndAWorkbookWithJson) {
     EXPECT_EQ(workbook.rfind("PK", 0), 0u);
 }
 
+TEST_F(CliVerify, CalibrateThenVerifyPassesWhatTheCalibrationCovers) {
+    const auto r = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--verify", "--report", "after.txt"});
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("Calibration completed."), std::string::npos) << r.out;
+    for (const char* line : {"Luminance of White   6500K", "Color Temperature    9300K        \u0394v'",
+                             "Gamma                Native       Black~White"}) {
+        const size_t at = r.out.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        EXPECT_EQ(r.out.substr(r.out.find('\n', at) - 2, 2), "OK") << line;
+    }
+    EXPECT_EQ(r.out.find("  OR\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/after.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/VRL000001.cal"));
+    // The log saved with the calibration holds the verification too.
+    EXPECT_NE(read("VRL000001Log.txt").find("Measure Positon is at Center"), std::string::npos);
+    EXPECT_EQ(RunCliCaptured({"calibrate", "--simulate", "--verify", "--no-store", "--report", "a.txt"}).exitCode, 2);
+    EXPECT_EQ(RunCliCaptured({"calibrate", "--simulate", "--verify"}).exitCode, 2);
+}
+
 TEST_F(CliVerify, RefusesBadArguments) {
     const auto usage = [](std::vector<std::string> args) {
         const auto r = RunCliCaptured(args);
