@@ -7,7 +7,6 @@
 
 #include <stdlib.h>
 
-#include <memory>
 
 #include "gui/chart_painting.h"
 
@@ -50,7 +49,10 @@ void EnsureOffscreenGuiApplication() {
     static char option[] = "-platform";
     static char platform[] = "offscreen";
     static char* argv[] = {name, option, platform, nullptr};
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+    // Never destroyed: tearing Qt down among the other objects that end with the process gains
+    // nothing and risks an order Qt does not expect.
+    static QGuiApplication* const app = new QGuiApplication(argc, argv);
+    (void)app;
 }
 
 }  // namespace halvo::gui

@@ -81,6 +81,9 @@ void MeasurementWorkflow::gammaStep() {
     int32_t& k = s_.task.stepCounter;
     CMeasure& page = s_.page;
     const int cs = page.displayedColorSpace();
+    if (k < 0 || k > kGammaLevelCount + 1) {
+        k = 0;  // a counter this step did not leave: begin the run again
+    }
     if (k == 0) {
         for (int id = kTimerPrepare; id <= kTimerRead; ++id) {
             s_.scheduler.stop(id);
@@ -148,6 +151,9 @@ void MeasurementWorkflow::gammaStep() {
 void MeasurementWorkflow::colorStep() {
     int32_t& k = s_.task.stepCounter;
     CMeasure& page = s_.page;
+    if (k < 0 || k > 9) {
+        k = 0;
+    }
     if (k == 0) {
         for (int id = kTimerPrepare; id <= kTimerRead; ++id) {
             s_.scheduler.stop(id);
@@ -189,6 +195,9 @@ void MeasurementWorkflow::temperatureStep() {
     int32_t& k = s_.task.stepCounter;
     CMeasure& page = s_.page;
     const std::vector<int> targets = temperatureTargets();
+    if (k < 0 || k > static_cast<int>(targets.size())) {
+        k = 0;
+    }
     if (k == 0) {
         for (int id = kTimerPrepare; id <= kTimerRead; ++id) {
             s_.scheduler.stop(id);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/station_fixture.h"
+#include "common/file_io.h"
 #include "reports/report_export.h"
 
 namespace halvo {
@@ -457,6 +458,46 @@ TEST_F(Verification, AnUncalibratedMonitorFailsWhereItShould) {
     EXPECT_EQ(verdict("Uniformity", "", ""), Verdict::NotMeasured);
     EXPECT_TRUE(book.anyOutOfRange());
     EXPECT_EQ(book.sheets.size(), 4u);
+}
+
+}  // namespace
+}  // namespace halvo
+namespace halvo {
+namespace {
+
+TEST_F(Verification, SaveAsWritesTheChosenFormAndSaysWhenItCannot) {
+    firstModel();
+    ready();
+    chooseSpaces({1, 4});
+    choose(true, false, false, false);
+    ASSERT_TRUE(station->startOrStopMeasurement());
+    ASSERT_TRUE(finish());
+    page().onColorSpaceSelected(4);
+
+    ui.savePath = directory + "/report.xls";
+    station->handleOperatorCommand(1, 3);
+    EXPECT_TRUE(std::filesystem::exists(directory + "/report.xlsx"));
+    EXPECT_TRUE(ui.messages.empty());
+    // Afterwards the page shows the first colour space again.
+    EXPECT_EQ(page().displayedColorSpace(), 0);
+
+    ui.savePath = directory + "/report.txt";
+    station->handleOperatorCommand(1, 3);
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(directory + "/report.txt", text, &error));
+    EXPECT_NE(text.find("ColorSpace : BT.709\r\nGamma\t\u0433= "), std::string::npos) << text;
+    EXPECT_NE(text.find("ColorSpace : NTSC\r\n"), std::string::npos);
+
+    // A cancelled dialog writes nothing and says nothing; a failed write says why.
+    ui.savePath.reset();
+    station->handleOperatorCommand(1, 3);
+    EXPECT_TRUE(ui.messages.empty());
+    ui.savePath = directory + "/missing/report.txt";
+    station->handleOperatorCommand(1, 3);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastSound, Sound::Error);
+    EXPECT_FALSE(std::filesystem::exists(directory + "/missing"));
 }
 
 }  // namespace
