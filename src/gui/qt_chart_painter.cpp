@@ -7,6 +7,8 @@
 
 #include <stdlib.h>
 
+#include <memory>
+
 
 #include "gui/chart_painting.h"
 
@@ -49,10 +51,8 @@ void EnsureOffscreenGuiApplication() {
     static char option[] = "-platform";
     static char platform[] = "offscreen";
     static char* argv[] = {name, option, platform, nullptr};
-    // Never destroyed: tearing Qt down among the other objects that end with the process gains
-    // nothing and risks an order Qt does not expect.
-    static QGuiApplication* const app = new QGuiApplication(argc, argv);
-    (void)app;
+    // Ends with the process; Qt then hands back what the font machinery holds.
+    static const std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace halvo::gui
