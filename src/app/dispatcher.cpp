@@ -127,6 +127,9 @@ void CHalvoDlg::timerRead() {
     if (!instrumentOpen()) {
         return;  // the cycle rests until the next connect or command
     }
+    if (!jigReady && jigReadySource) {
+        jigReady = jigReadySource();
+    }
     if (measure_.autoJigChecked && !jigReady) {
         scheduler_.arm(kTimerTrigger, 500);
         return;

@@ -16,8 +16,10 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       eeprom_(sender_, log_, scheduler_),
       instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord},
       setup_(*this, ui),
-      calib_(*this, ui, log_) {
+      calib_(*this, ui, log_),
+      measure_(*this) {
     identification_.setListener(this);
+    installMeasurement();
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
     wireCalibration();
     if (!options_.enumeratePorts) {
@@ -91,6 +93,8 @@ void CHalvoDlg::onVersion(const MonitorIdentity& identity) {
     // Both models get the default targets again; the white list follows the model's whites.
     calib_.resetColorSpaceTargets();
     rebuildWhitePointTargets(identity.modelTxm600HdS);
+    measure_.alternateWhites = identity.modelTxm600HdS;
+    measure_.rebuildResultList();
     ui_.refresh();
 }
 

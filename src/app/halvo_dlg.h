@@ -27,7 +27,11 @@
 #include "monitor/identification.h"
 #include "monitor/monitor_sender.h"
 #include "monitor/serial_link.h"
+#include "reports/chart_painter.h"
 #include "reports/measure_page.h"
+#include "reports/measurement_results.h"
+#include "reports/measurement_workflow.h"
+#include "reports/report_export.h"
 #include "setup/setup_page.h"
 #include "station/link_indicators.h"
 #include "station/scheduler.h"
@@ -114,6 +118,21 @@ public:
     // The monitor link alive, or ".\Error.wav" with "Monitor is not connected." and false.
     bool checkMonitorAlive();
 
+    // ---- Verification (the Measure page) ----
+    // "Measure" on the Measure page: starts the verification run, or stops the running one.
+    bool startOrStopMeasurement();
+    // "Save as.." on the Measure page: the report as a workbook or text.
+    void saveReport();
+    // What a report is made of now: the page, the results, the header texts, the gains.
+    ReportSources reportSources();
+    // An external jig that reports the probe in place; its box "Auto(JIG)" becomes usable.
+    void attachJig(std::function<bool()> ready);
+    MeasurementWorkflow& measurement() { return *measurement_; }
+    // The report values of the last verification run.
+    MeasurementResults measurementResults;
+    // Renders the report's chart pictures; without one the workbook has none.
+    ChartPainter* chartPainter = nullptr;
+
     // ---- State ----
     StationLog& log() { return log_; }
     TaskState& task() { return task_; }
@@ -149,6 +168,8 @@ public:
     int completionCountdown = 15;
     // The external jig reports a probe in place ("Auto(JIG)").
     bool jigReady = false;
+    // Asked while the flag is clear; set by attachJig.
+    std::function<bool()> jigReadySource;
     // The EEPROM image of the operator's copy.
     EepromImage eepromImage;
     // Aging lines collected (at most 1000).
@@ -216,6 +237,8 @@ private:
     void panelGammaCheck();
     void startCopy();
     void calibrationDataLoaded();
+    void installMeasurement();
+    void measureCommand(int item);
 
     Scheduler& scheduler_;
     StationUi& ui_;
@@ -241,6 +264,7 @@ private:
     // The calibration procedures; built last, over the members above.
     std::unique_ptr<CalibrationEngine> engine_;
     std::deque<std::pair<int, int>> posted_;
+    std::unique_ptr<MeasurementWorkflow> measurement_;
 };
 
 }  // namespace halvo

@@ -24,7 +24,7 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
     };
     switch (group) {
         case 1:
-            unavailable();
+            measureCommand(item);
             return;
         case 2:
             switch (item) {
@@ -283,6 +283,9 @@ void CHalvoDlg::calibrationCompleted() {
     if (setup_.measurementAfterCalibration.checked) {
         sender_.sendMonitorCommand(MonitorCommand::SaveEeprom, 255, 2000);
         window_.selectedTab = kTabMeasure;
+        // The calibration is over: the Measure button starts a verification, it does not stop a task.
+        task_.CalibrationState = kTaskIdle;
+        task_.stepCounter = 0;
         handleOperatorCommand(1, 1);
         ui_.refresh();
         return;

@@ -12,6 +12,7 @@
 #include "cli/controller_session.h"
 #include "cli/json_writer.h"
 #include "cli/uniformity_walk.h"
+#include "cli/verify_run.h"
 #include "common/text_format.h"
 
 namespace halvo::cli {
@@ -28,7 +29,8 @@ extern const Subcommand kCalibrateCommand = {
     "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024] [--target-gamma 2.2|2.35]\n"
     "                           [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
-    "                           [--json] [--log <file>] [-v]\n\n"
+    "                           [--json] [--log <file>] [-v]\n"
+    "                           [--verify --report <file.xlsx|file.txt> [--color-spaces <list>]]\n\n"
     "Runs one calibration exactly as the Calibrate button does with these choices on the\n"
     "Calibration page, shows its progress, answers the completion notice with OK (the monitor\n"
     "stores the result in its EEPROM; --no-store answers Cancel), and saves the calibration data\n"
@@ -48,7 +50,11 @@ extern const Subcommand kCalibrateCommand = {
     "  --sim-model TEXT   with --simulate: the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
     "  --sim-info N       with --simulate: its model-information byte (default 0x90); with the model\n"
     "                     they choose the uniformity method\n"
-    "Exit codes: 0 completed, 1 \"Calibration failed\" (or no connection), 2 bad arguments.\n",
+    "  --verify           then verify the monitor, as the Setup option \"Measurement after calibration:\"\n"
+    "                     does (it stores the result in the EEPROM first), with the Measure page's\n"
+    "                     gamma, colours and colour temperatures, and write the report (see verify)\n"
+    "Exit codes: 0 completed (and, with --verify, every measured item OK), 1 \"Calibration failed\",\n"
+    "no connection or a verification item OR, 2 bad arguments.\n",
     RunCalibrate,
 };
 
@@ -240,6 +246,17 @@ int RunCalibrate(Args& args, CliIo& io) {
     if (auto v = args.takeOption("--out")) {
         o.outDir = *v;
     }
+    const bool verify = args.takeFlag("--verify");
+    VerifyChoices verifyChoices;
+    if (verify) {
+        if (!TakeVerifyChoices(args, verifyChoices, &error)) {
+            return UsageError(self, io, error);
+        }
+        if (!o.store) {
+            return UsageError(self, io, "--verify stores the calibration in the monitor first; drop --no-store");
+        }
+        verifyChoices.json = o.json;
+    }
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }
@@ -264,6 +281,11 @@ int RunCalibrate(Args& args, CliIo& io) {
     // Let the cycle settle on a first reading, as an operator would see one before starting.
     session.runUntil([&] { return station.currentReading.lv > 0; }, 10000);
     Choose(station, o);
+    if (verify) {
+        station.setup().measurementAfterCalibration.checked = true;
+        ApplyVerifyChoices(station, verifyChoices);
+        InstallChartPainter(station);
+    }
 
     ProgressLine progress(io.err);
     const auto wallStart = std::chrono::steady_clock::now();
@@ -280,15 +302,17 @@ int RunCalibrate(Args& args, CliIo& io) {
     while (!o.uniformity && !ended && session.scheduler().nowMs() - start < limitMs) {
         session.runUntil([&] { return notices.completionOpen || notices.failureOpen; }, 1000);
         progress.show(station.calib().statusText);
-        ended = notices.completionOpen || notices.failureOpen;
+        // With --verify the completed calibration hands over to the Measure page instead.
+        ended = notices.completionOpen || notices.failureOpen || (verify && station.measure().running);
         if (!ended && station.task().CalibrationState == kTaskIdle && !station.calib().running) {
             break;  // the run did not start (nothing chosen, links down)
         }
     }
     progress.finish();
     const int64_t stationMs = session.scheduler().nowMs() - start;
-    const bool completed = o.uniformity ? walked : notices.completionOpen;
-    if (completed && !o.uniformity) {
+    const bool verifying = verify && station.measure().running;
+    const bool completed = o.uniformity ? walked : (notices.completionOpen || verifying);
+    if (notices.completionOpen && !o.uniformity) {
         if (o.store) {
             station.onCompletionOk();
         } else {
@@ -309,6 +333,8 @@ int RunCalibrate(Args& args, CliIo& io) {
             std::fprintf(io.err, "halvo-cli calibrate: could not save %s\n", calPath.c_str());
         }
     }
+    ReportBook verification;
+    const bool verified = verifying && CompleteVerification(session, verifyChoices, options.simulate, io, verification);
     const std::string logPath = o.outDir + "/" + id + "Log.txt";
     saved = SaveLogFile(station.log(), logPath, io, "calibrate") && saved;
     session.saveLog("calibrate");
@@ -322,11 +348,16 @@ int RunCalibrate(Args& args, CliIo& io) {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
         std::fprintf(io.out, "Wall time         %.0f ms\n", wallMs);
     }
+    int verdict = kExitOk;
+    if (verify) {
+        verdict = verified ? PrintVerification(verification, verifyChoices, io) : kExitFailure;
+        station.chartPainter = nullptr;
+    }
     station.onConnectClicked(false);
     if (!completed) {
         return kExitFailure;
     }
-    return saved ? kExitOk : kExitFailure;
+    return saved && verdict == kExitOk ? kExitOk : kExitFailure;
 }
 
 }  // namespace

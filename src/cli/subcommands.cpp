@@ -18,6 +18,7 @@ extern const Subcommand kK10MatricesCommand;
 extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
 extern const Subcommand kPelkoSearchCommand;
+extern const Subcommand kVerifyCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
@@ -33,6 +34,7 @@ const std::vector<Subcommand>& Subcommands() {
         kK10MatricesCommand,
         kPelkoSearchCommand,
         kCaldataCommand,
+        kVerifyCommand,
     };
     return commands;
 }

@@ -59,6 +59,8 @@ void StationApp::start() {
     }
     if (sim_) {
         chooseSimulatedPorts();
+        // The simulated station has a jig that carries the probe: "Auto(JIG)" can be tried.
+        station_->attachJig([this] { return sim_->jigReady(); });
     }
     window_->createPages();
 }

@@ -1,17 +1,18 @@
 #include "gui/station_pages.h"
 
 #include "gui/calib_page_view.h"
-#include "gui/placeholder_page.h"
+#include "gui/measure_page_view.h"
+#include "gui/qt_chart_painter.h"
 #include "gui/setup_page_view.h"
 
 namespace halvo::gui {
 
 std::array<StationPage*, 3> CreateStationPages(CHalvoDlg& station, QWidget* parent) {
     std::array<StationPage*, 3> pages{};
-    pages[kTabMeasure] = new PlaceholderPage(
-        "Verification runs and reports are not part of this build yet.\n"
-        "Single and continuous readings work from the buttons beside the tabs.",
-        parent);
+    pages[kTabMeasure] = new MeasurePageView(station.measure(), parent);
+    // The report's pictures are painted by the chart code the page shows.
+    static QtChartPainter chartPainter;
+    station.chartPainter = &chartPainter;
     pages[kTabCalibration] = new CalibPageView(station.calib(), parent);
     pages[kTabSetup] = new SetupPageView(station.setup(), parent);
     return pages;

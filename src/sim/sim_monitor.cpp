@@ -250,12 +250,17 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
         case 0x04:  // SaveEeprom
             SaveCalibration(ram_, eeprom_);
             return;
-        case 0x05:  // DrawTargetMarker
-            markerCode_ = arg(0) == 10 ? -1 : arg(0);
+        case 0x05: {  // DrawTargetMarker
+            const int marker = arg(0) == 10 ? -1 : arg(0);
+            if (marker != markerCode_) {
+                markerMovedAtMs_ = atMs;
+            }
+            markerCode_ = marker;
             if (markerCode_ >= 0 && markerDrawn) {
                 markerDrawn(markerCode_);
             }
             return;
+        }
         case 0x06: {  // SetCalibrationId: the full form carries up to 9 characters
             std::string id;
             for (size_t i = 5; i < n && i < 14 && f[i] != 0; ++i) {

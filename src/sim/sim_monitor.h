@@ -69,6 +69,8 @@ public:
     int markerCode() const { return markerCode_; }
     // Called with the code of every marker drawn (not with the code that removes it).
     std::function<void(int code)> markerDrawn;
+    // When the marker last moved (was drawn at another place or removed).
+    int64_t markerMovedAtMs() const { return markerMovedAtMs_; }
 
     MonitorConfig& config() { return config_; }
     const std::array<uint8_t, kEepromSize>& eeprom() const { return eeprom_; }
@@ -123,6 +125,7 @@ private:
     // The picture and the state that is not saved.
     PictureState picture_;
     int markerCode_ = -1;
+    int64_t markerMovedAtMs_ = 0;
     int adjustPreset_ = 6500;
     int calibrationExecution_ = 0;
     MonitorInputs inputs_;

@@ -133,6 +133,14 @@ void SimStation::spectrumAtProbe(int firstNm, int count, double* out) {
     panel_->spectrumOf(lightAtProbe(), firstNm, count, out);
 }
 
+bool SimStation::jigReady() {
+    const SimMonitor& m = *monitor_;
+    if (jigHeld_ || CellOfMarker(m.markerCode()) == 0) {
+        return false;
+    }
+    return clock_.nowMs() - m.markerMovedAtMs() >= jigTravelMs_;
+}
+
 Xyz SimStation::lightAtProbe() {
     const ScreenPoint p = probe();
     return monitor_->emitted(p.px, p.py);

@@ -58,6 +58,12 @@ public:
     void followMarker() { followMarker_ = true; }
     // The light at the probe.
     Xyz lightAtProbe();
+
+    // The jig of "Auto(JIG)": it carries the probe to the marked place and reports ready once
+    // the marker has stood at a place for its travel time. A held jig never reports ready.
+    bool jigReady();
+    void holdJig(bool held) { jigHeld_ = held; }
+    void setJigTravelMs(int64_t ms) { jigTravelMs_ = ms; }
     // Its spectral radiance, W/(sr m2 nm), count values from firstNm by 1 nm.
     void spectrumAtProbe(int firstNm, int count, double* out);
 
@@ -83,6 +89,8 @@ private:
     ScreenPoint probe_{0.5, 0.5};
     bool followMarker_ = true;
     bool installed_ = false;
+    bool jigHeld_ = false;
+    int64_t jigTravelMs_ = 2500;
 };
 
 // The screen cell (1..9) of a target-marker code: 0..8 the first sweep (Center, Left Middle,

@@ -86,6 +86,45 @@ void ReportFocusChain(QWidget* window) {
     std::printf("\n");
 }
 
+// The Measure page after a verification over two colour spaces, run on the virtual clock (eight
+// minutes of the station's time).
+void TakeMeasurePicture(const QString& out, int width, int height, const std::filesystem::path& scratch) {
+    VirtualScheduler clock;
+    test::RecordingSound sound;
+    StationAppOptions options;
+    options.simulate = true;
+    options.workingDirectory = scratch.string();
+    options.sound = &sound;
+    options.scheduler = &clock;
+    StationApp app(options);
+    app.start();
+    MainWindow& window = app.window();
+    window.resize(width, height);
+    window.show();
+    CHalvoDlg& station = app.station();
+    station.onConnectClicked(true);
+    clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
+    station.onContinuouslyToggled(false);
+    CMeasure& page = station.measure();
+    page.onKindToggled(kKindUniformity, true);
+    page.onColorSpaceToggled(true);
+    for (int cs = 0; cs < kMeasureSpaceCount; ++cs) {
+        page.onColorSpaceBoxToggled(cs, cs == 1 || cs == 4);
+    }
+    station.startOrStopMeasurement();
+    while (clock.runUntil([&] { return station.task().CalibrationState == kTaskIdle; }, 3600000) && page.running) {
+        station.startOrStopMeasurement();  // the next uniformity position
+    }
+    page.onTriangleToggled(true);
+    page.onChartKindSelected(kChartXy);
+    station.onTabChanged(kTabMeasure);
+    window.refresh();
+    test::ProcessEventsUntil([] { return false; }, 300);
+    ReportCutOffTexts(&window);
+    Save(&window, out + "/main_window_measure.png");
+    station.onConnectClicked(false);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +148,8 @@ int main(int argc, char** argv) {
     options.simulate = true;
     options.workingDirectory = scratch.string();
     options.sound = &sound;
+    bool reading = false;
+    {
     StationApp app(options);
     app.start();
     MainWindow& window = app.window();
@@ -122,7 +163,7 @@ int main(int argc, char** argv) {
 
     window.findChild<QPushButton*>("connectButton")->click();
     auto* list = window.findChild<QTableWidget*>("readingList");
-    const bool reading = test::ProcessEventsUntil([&] { return list->item(4, 1)->text() != "Lv"; }, 20000);
+    reading = test::ProcessEventsUntil([&] { return list->item(4, 1)->text() != "Lv"; }, 20000);
     std::printf("reading %s: Lv %s, T %s\n", reading ? "arrived" : "DID NOT ARRIVE", qPrintable(list->item(4, 1)->text()),
                 qPrintable(list->item(5, 1)->text()));
     test::ProcessEventsUntil([] { return false; }, 1500);
@@ -175,6 +216,8 @@ int main(int argc, char** argv) {
     window.aboutBox()->accept();
 
     window.findChild<QPushButton*>("connectButton")->click();
+    }
+    TakeMeasurePicture(out, width, height, scratch);
     std::filesystem::remove_all(scratch);
     return reading ? 0 : 1;
 }

@@ -1,0 +1,219 @@
+#include "cli/verify_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/json_writer.h"
+#include "reports/report_export.h"
+
+#ifdef HALVO_HAVE_CHART_PAINTER
+#include "gui/qt_chart_painter.h"
+#endif
+
+namespace halvo::cli {
+
+namespace {
+
+// Longest a part of the run may take between two operator actions: a run over six colour spaces
+// takes about twelve minutes of station time.
+constexpr int64_t kRunLimitMs = 2 * 3600 * 1000;
+
+std::string Trim(const std::string& s) {
+    const size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
+    c.gamma = args.takeFlag("--gamma");
+    c.color = args.takeFlag("--color");
+    c.temperature = args.takeFlag("--color-temperature");
+    c.uniformity = args.takeFlag("--uniformity");
+    if (!c.gamma && !c.color && !c.temperature && !c.uniformity) {
+        c.gamma = c.color = c.temperature = true;  // the page's own defaults
+    }
+    c.json = args.takeFlag("--json");
+    if (auto list = args.takeOption("--color-spaces")) {
+        c.colorSpaceMode = true;
+        c.colorSpaceMask = 0;
+        std::stringstream names(*list);
+        std::string name;
+        while (std::getline(names, name, ',')) {
+            const auto& known = kMeasureSpaceNames;
+            const auto it = std::find_if(known.begin(), known.end(),
+                                         [&](const char* k) { return strcasecmp(k, Trim(name).c_str()) == 0; });
+            if (it == known.end()) {
+                *error = "unknown colour space '" + name + "' (Native, BT.709, SMPTE-C, EBU, NTSC, D-Cinema)";
+                return false;
+            }
+            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << (it - known.begin()));
+        }
+        if (c.colorSpaceMask == 0) {
+            *error = "--color-spaces needs at least one colour space";
+            return false;
+        }
+    }
+    const std::optional<std::string> report = args.takeOption("--report");
+    if (!report) {
+        *error = "--report <file.xlsx|file.txt> is needed";
+        return false;
+    }
+    c.report = *report;
+    if (ReportFormFor(c.report) == ReportForm::Unknown || std::filesystem::path(*report).extension().empty()) {
+        *error = "--report needs a file ending in .xlsx or .txt";
+        return false;
+    }
+    return true;
+}
+
+void ApplyVerifyChoices(CHalvoDlg& station, const VerifyChoices& c) {
+    CMeasure& page = station.measure();
+    page.onKindToggled(kKindGamma, c.gamma);
+    page.onKindToggled(kKindColor, c.color);
+    page.onKindToggled(kKindTemperature, c.temperature);
+    page.onKindToggled(kKindUniformity, c.uniformity);
+    page.onColorSpaceToggled(c.colorSpaceMode);
+    if (c.colorSpaceMode) {
+        for (int cs = 0; cs < kMeasureSpaceCount; ++cs) {
+            page.onColorSpaceBoxToggled(cs, (c.colorSpaceMask & 1u << cs) != 0);
+        }
+    }
+}
+
+void InstallChartPainter(CHalvoDlg& station) {
+#ifdef HALVO_HAVE_CHART_PAINTER
+    static gui::QtChartPainter painter;
+    gui::EnsureOffscreenGuiApplication();
+    station.chartPainter = &painter;
+#else
+    (void)station;
+#endif
+}
+
+namespace {
+
+// Waits for the operator between uniformity positions: the simulated one has the probe follow
+// the marker at once; a person moves it and presses Enter.
+bool OperatorMovesTheProbe(CHalvoDlg& station, bool simulate, CliIo& io) {
+    if (simulate) {
+        return true;
+    }
+    std::fprintf(io.err, "Move the probe to %s, then press Enter (q and Enter to give up): ",
+                 PositionName(station.task().positionIndex));
+    std::fflush(io.err);
+    char line[64];
+    if (std::fgets(line, sizeof line, stdin) == nullptr || line[0] == 'q') {
+        return false;
+    }
+    return true;
+}
+
+void ShowProgress(const CMeasure& page, CliIo& io, std::string& shown) {
+    if (!isatty(fileno(io.err)) || page.progressText == shown) {
+        return;
+    }
+    shown = page.progressText;
+    std::fprintf(io.err, "\rverify: %-8s", shown.c_str());
+    std::fflush(io.err);
+}
+
+bool DriveToTheEnd(ControllerSession& session, bool simulate, CliIo& io) {
+    CHalvoDlg& station = session.station();
+    CMeasure& page = station.measure();
+    std::string shown;
+    while (page.running) {
+        const bool idle = session.runUntil(
+            [&] {
+                ShowProgress(page, io, shown);
+                return station.task().CalibrationState == kTaskIdle;
+            },
+            kRunLimitMs);
+        if (!idle) {
+            std::fprintf(io.err, "\nhalvo-cli verify: the run did not end within %lld minutes\n",
+                         static_cast<long long>(kRunLimitMs / 60000));
+            return false;
+        }
+        if (!page.running) {
+            break;
+        }
+        // Between uniformity positions: the next press of "Measure" measures the next one.
+        if (!OperatorMovesTheProbe(station, simulate, io)) {
+            std::fprintf(io.err, "halvo-cli verify: given up at the uniformity position %s\n",
+                         PositionName(station.task().positionIndex));
+            return false;
+        }
+        if (!station.startOrStopMeasurement()) {
+            std::fprintf(io.err, "halvo-cli verify: the uniformity position could not be measured\n");
+            return false;
+        }
+    }
+    if (!shown.empty()) {
+        std::fputc('\n', io.err);
+    }
+    return true;
+}
+
+void PrintVerdicts(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
+    if (c.json) {
+        JsonWriter j;
+        j.beginObject().string("report", c.report).boolean("passed", !book.anyOutOfRange()).beginArray("verdicts");
+        for (const VerdictLine& v : book.verdicts) {
+            j.beginObject()
+                .string("test", v.test)
+                .string("item", v.item)
+                .string("quantity", v.quantity)
+                .string("value", Trim(v.value))
+                .string("verdict", VerdictText(v.verdict))
+                .endObject();
+        }
+        j.endArray().endObject();
+        std::fprintf(io.out, "%s\n", j.text().c_str());
+        return;
+    }
+    for (const VerdictLine& v : book.verdicts) {
+        std::fprintf(io.out, "%-20s %-12s %-12s %10s  %s\n", v.test.c_str(), v.item.c_str(), v.quantity.c_str(),
+                     Trim(v.value).c_str(), VerdictText(v.verdict));
+    }
+    std::fprintf(io.out, "report: %s\n", c.report.c_str());
+}
+
+}  // namespace
+
+bool CompleteVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io,
+                          ReportBook& book) {
+    CHalvoDlg& station = session.station();
+    if (!DriveToTheEnd(session, simulate, io)) {
+        return false;
+    }
+    CliStationUi& ui = session.ui();
+    const size_t messages = ui.messages.size();
+    ui.savePath = c.report;
+    station.handleOperatorCommand(1, 3);
+    ui.savePath.reset();
+    if (ui.messages.size() != messages || !std::filesystem::exists(c.report)) {
+        std::fprintf(io.err, "halvo-cli verify: the report %s was not written\n", c.report.c_str());
+        return false;
+    }
+    book = BuildReportFor(station.reportSources());
+    return true;
+}
+
+int PrintVerification(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
+    PrintVerdicts(book, c, io);
+    return book.anyOutOfRange() ? kExitFailure : kExitOk;
+}
+
+int FinishVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io) {
+    ReportBook book;
+    if (!CompleteVerification(session, c, simulate, io, book)) {
+        return kExitFailure;
+    }
+    return PrintVerification(book, c, io);
+}
+
+}  // namespace halvo::cli

@@ -1,0 +1,47 @@
+#pragma once
+
+// A verification run from the command line, as the Measure button runs it: the page's choices
+// from the options, the run driven to its end (with the uniformity positions walked by the
+// simulated operator, or by the person at a real monitor who presses Enter), the report written
+// and the verdict table printed. `verify` uses all of it; `calibrate ... --verify` takes the
+// choices with TakeVerifyChoices and, once the calibration has started the verification (the
+// Setup option "Measurement after calibration:"), calls FinishVerification.
+
+#include <string>
+
+#include "cli/controller_session.h"
+
+namespace halvo::cli {
+
+struct VerifyChoices {
+    bool gamma = false;
+    bool color = false;
+    bool temperature = false;
+    bool uniformity = false;
+    bool colorSpaceMode = false;
+    uint8_t colorSpaceMask = 1;
+    std::string report;  // with its final extension
+    bool json = false;
+};
+
+// --gamma, --color, --color-temperature, --uniformity (none given: the page's defaults, the first
+// three), --color-spaces <list>, --report <file.xlsx|file.txt>, --json. False with a message.
+bool TakeVerifyChoices(Args& args, VerifyChoices& choices, std::string* error);
+
+// Sets the Measure page's boxes as the choices say.
+void ApplyVerifyChoices(CHalvoDlg& station, const VerifyChoices& choices);
+
+// Drives a started verification to its end, writes the report and prints the verdicts.
+// Returns 0 when every measured item is OK, 1 when any is OR or the run or the report failed.
+int FinishVerification(ControllerSession& session, const VerifyChoices& choices, bool simulate, CliIo& io);
+// The same in two halves: the run and the report (false with a message when either failed),
+// then the verdict table and the exit code.
+bool CompleteVerification(ControllerSession& session, const VerifyChoices& choices, bool simulate, CliIo& io,
+                          ReportBook& book);
+int PrintVerification(const ReportBook& book, const VerifyChoices& choices, CliIo& io);
+
+// The chart pictures of the workbook: the window's painter on Qt's offscreen platform, when the
+// build has it; without it the workbook has no pictures.
+void InstallChartPainter(CHalvoDlg& station);
+
+}  // namespace halvo::cli
