@@ -23,6 +23,8 @@ void CHalvoDlg::wireCalibration() {
     steps_.panelGamma = [this] { engine_->gamma().panelGammaStep(); };
     steps_.whitePoint = [this] { engine_->whitePoint().whitePointStep(); };
     steps_.whitePointReadBack = [this] { engine_->whitePoint().gainReadBackStep(); };
+    steps_.colourSpace = [this] { engine_->colourSpace().colourSpaceStep(); };
+    steps_.colourSpaceUpload = [this] { engine_->colourSpace().colourSpaceUploadStep(); };
 }
 
 void CHalvoDlg::clearRunDisplays() {

@@ -5,7 +5,7 @@
 namespace halvo {
 
 CalibrationEngine::CalibrationEngine(CalibrationContext context)
-    : context_(context), gamma_(*this), whitePoint_(*this) {}
+    : context_(context), gamma_(*this), whitePoint_(*this), colourSpace_(*this) {}
 
 void CalibrationEngine::countProgress() {
     TaskState& task = context_.task;

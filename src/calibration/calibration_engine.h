@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calibration/calibration_context.h"
+#include "calibration/colour_space_calibration.h"
 #include "calibration/gamma_calibration.h"
 #include "calibration/white_point_calibration.h"
 
@@ -26,6 +27,7 @@ public:
 
     GammaCalibration& gamma() { return gamma_; }
     WhitePointCalibration& whitePoint() { return whitePoint_; }
+    ColourSpaceCalibration& colourSpace() { return colourSpace_; }
     CalibrationContext& context() { return context_; }
 
     // The gamma step count N of the run (16..1024).
@@ -40,6 +42,7 @@ private:
     CalibrationContext context_;
     GammaCalibration gamma_;
     WhitePointCalibration whitePoint_;
+    ColourSpaceCalibration colourSpace_;
 };
 
 }  // namespace halvo
