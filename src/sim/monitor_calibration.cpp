@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/monitor_color_space.h"
+
 namespace halvo::sim {
 namespace {
 
@@ -112,6 +114,7 @@ void SaveCalibration(const MonitorCalibration& c, std::array<uint8_t, kMonitorEe
     for (size_t i = 0; i < 256; ++i) {
         Put16(e, kGammaTable + 2 * i, c.gammaTable[i]);
     }
+    SaveColorSpaceSlots(c.colorSpaces, e);
 }
 
 bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCalibration& c) {
@@ -141,6 +144,7 @@ bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCa
     for (size_t i = 0; i < 256; ++i) {
         c.gammaTable[i] = static_cast<uint16_t>(Get16(e, kGammaTable + 2 * i));
     }
+    LoadColorSpaceSlots(e, c.colorSpaces);
     return true;
 }
 

@@ -12,6 +12,7 @@
 //   47..48    default panel gamma x 100  49       default panel-gamma code (8 = none)
 //   50..55    panel-gamma code per colour space 0..5 (0xFF: the default applies)
 //   56        number of presets          57..116  12 presets x (kelvin, R, G, B)
+//   6128..6142  white gains (R, G, B) of colour spaces 0..4   6143  0xC5 when they are stored
 //   6144..6655  the gamma-to-luminance table, 256 x 16 bit
 // Addresses the layout does not use keep whatever the factory put there.
 
@@ -19,6 +20,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "sim/color_space_slots.h"
 
 namespace halvo::sim {
 
@@ -49,6 +52,7 @@ struct MonitorCalibration {
                                            kNoSpaceCode, kNoSpaceCode, kNoSpaceCode};
     int backlight = 200;
     std::string calibrationId;
+    ColorSpaceSlots colorSpaces;
 
     // The preset of a temperature, made with the given gains when the monitor has none yet (a
     // full preset list keeps its last slot for the newest temperature).

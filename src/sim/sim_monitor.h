@@ -12,7 +12,9 @@
 //   With bit 15 set the preset is also selected for adjustment. Every preset holds R, G, B gains
 //   (factory values close to, but not on, the preset's white). SetRgbGain and SetRgbGainAlt
 //   change the gains of the preset selected for adjustment; GetRgbGain answers the shown
-//   preset's gains. Gains act on linear light (see monitor_pipeline.h).
+//   preset's gains. Gains act on linear light (see monitor_pipeline.h). "Calibration
+//   execution(1)" starts a calibration with no preset selected for adjustment: gains sent before
+//   a colour temperature is chosen with bit 15 change no preset.
 // - SetCscGamma 1 bypasses the picture processing (the raw panel is measured), 0 enables it.
 //   SetGamma selects the gamma curve (14: 2.2, 16: 2.35, 19: 2.6). The gamma table packets
 //   (FD 88 00 FE 0D, first index, four 16-bit entries) load the gamma-to-luminance table that
@@ -25,6 +27,8 @@
 //   (a test hook: the monitor switched off and on) reads it back, so unsaved work is lost. EEPROM
 //   frames read and write single bytes of the 6656-byte EEPROM.
 // - KeepAlive is answered with two bytes (the station only counts them).
+// - The colour-space commands, the RGB offsets and the colour-space tables: see
+//   monitor_color_space.h.
 // Everything else is accepted and kept as state for later use.
 
 #include <array>
@@ -34,6 +38,7 @@
 #include <vector>
 
 #include "sim/monitor_calibration.h"
+#include "sim/monitor_color_space.h"
 #include "sim/monitor_frames.h"
 #include "sim/monitor_pipeline.h"
 #include "sim/panel_model.h"
@@ -81,6 +86,8 @@ public:
     // Back to the factory calibration (RAM and EEPROM), as a new monitor leaves the factory.
     void factoryReset();
     size_t framesHandled() const { return framesHandled_; }
+    const MonitorColorSpaces& colorSpaces() const { return colorSpaces_; }
+    const PictureState& picture() const { return picture_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
     // assert the exact wire traffic with it).
@@ -110,10 +117,12 @@ private:
     FrameSplitter splitter_;
     std::array<uint8_t, kEepromSize> eeprom_{};
     MonitorCalibration ram_;
+    MonitorColorSpaces colorSpaces_;
 
     // The picture and the state that is not saved.
     PictureState picture_;
     int markerCode_ = -1;
+    static constexpr int kNoAdjustPreset = 0;
     int adjustPreset_ = 6500;
     int calibrationExecution_ = 0;
     int inputSource_ = 8;
