@@ -316,7 +316,9 @@ void ColourSpaceCalibration::readBack(const Position& p, const ColourValues& val
     inputLuminance[static_cast<size_t>(p.level)] = static_cast<int16_t>(luminance.value_or(0));
     if (p.level == 0) {
         whiteGains[static_cast<size_t>(p.space)] = values;
-        offsets = {0, 0, 0};
+        for (std::array<int, 3>& level : colourOffsets[static_cast<size_t>(p.space)][kSlotWhite]) {
+            level = {0, 0, 0};
+        }
         c.send(MonitorCommand::SetColorSpaceWhite,
                static_cast<uint32_t>(p.space) | Packed(values) << 8, 1000);
     } else {
