@@ -35,6 +35,8 @@ void CHalvoDlg::wireCalibration() {
     steps_.uniformity = [this] { engine_->uniformity().uniformityStep(); };
     engine_->uniformity().automaticMode = [this] { return measure_.autoJigChecked; };
     engine_->uniformity().markerMoved = [this](int position) { window_.probePosition = position + 1; };
+    steps_.colourSpace = [this] { engine_->colourSpace().colourSpaceStep(); };
+    steps_.colourSpaceUpload = [this] { engine_->colourSpace().colourSpaceUploadStep(); };
 }
 
 void CHalvoDlg::agingProgress(int maximum, int position) {

@@ -82,7 +82,8 @@ void CHalvoDlg::timerTrigger() {
 }
 
 void CHalvoDlg::timerRead() {
-    if (task_.CalibrationState != kTaskGammaUpload) {
+    // The two uploads step on timer 3 without readings.
+    if (task_.CalibrationState != kTaskGammaUpload && task_.CalibrationState != kTaskColorSpaceUpload) {
         const int instrumentBytes = instrument_ ? instrument_->pollCount(window_.continuouslyChecked) : 0;
         monitorReply = monitorLink_.readChunk();
         updateLinkIndicators(static_cast<int>(monitorReply.size()), instrumentBytes, false);

@@ -11,6 +11,7 @@
 #include "calibration/adc_calibration.h"
 #include "calibration/aging.h"
 #include "calibration/calibration_context.h"
+#include "calibration/colour_space_calibration.h"
 #include "calibration/gamma_calibration.h"
 #include "calibration/uniformity_calibration.h"
 #include "calibration/white_point_calibration.h"
@@ -32,6 +33,7 @@ public:
     AnalogueInputCalibration& analogueInputs() { return analogueInputs_; }
     Aging& aging() { return aging_; }
     UniformityCalibration& uniformity() { return uniformity_; }
+    ColourSpaceCalibration& colourSpace() { return colourSpace_; }
     CalibrationContext& context() { return context_; }
     const CalibrationContext& context() const { return context_; }
 
@@ -51,6 +53,7 @@ private:
     AnalogueInputCalibration analogueInputs_;
     Aging aging_;
     UniformityCalibration uniformity_;
+    ColourSpaceCalibration colourSpace_;
 };
 
 }  // namespace halvo

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include "cli/colour_space_summary.h"
 #include "cli/controller_session.h"
 #include "cli/json_writer.h"
 #include "cli/uniformity_walk.h"
@@ -24,9 +25,11 @@ int RunCalibrate(Args& args, CliIo& io);
 
 extern const Subcommand kCalibrateCommand = {
     "calibrate",
-    "run a calibration (gamma, white points, uniformity) and save its data",
+    "run a calibration (gamma, colour spaces, white points, uniformity) and save its data",
     "usage: halvo-cli calibrate (--simulate | --monitor <port> --instrument <name> [--port <port>])\n"
     "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024] [--target-gamma 2.2|2.35]\n"
+    "                           [--color-space all|<names, e.g. BT.709,NTSC>] [--levels 1|2|3|4|8]\n"
+    "                           [--color-priority]\n"
     "                           [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
     "                           [--json] [--log <file>] [-v]\n"
@@ -43,6 +46,13 @@ extern const Subcommand kCalibrateCommand = {
     "                     one Calibrate press each; with a real monitor each press waits for Enter\n"
     "                     after the prompt. The run saves the correction in the monitor itself\n"
     "                     (not with --gamma or --no-store)\n"
+    "  --color-space CS   calibrate these colour spaces: all, or names out of BT.709, SMPTE-C, EBU,\n"
+    "                     NTSC, D-Cinema separated by commas (the monitor must be a 10-bit model);\n"
+    "                     the white points and the panel-gamma check follow them\n"
+    "  --levels B         signal levels per colour: 1 (default, 255 only), or the level lists of\n"
+    "                     2 (255, 187), 3 (255, 204, 153), 4 (255, 221, 187, 153) or 8 (255 .. 136)\n"
+    "  --color-priority   \"White Priority\": grey follows white at every level, and the panel-gamma\n"
+    "                     check runs for each colour space\n"
     "  --targets ROWS     the white-point rows to calibrate: all (default), none, or indices 0..6 of\n"
     "                     3200 K, 5400 K, 6500 K, 7000 K (JUDD-OFFSET), 9300 K, 10000 K, 11000 K\n"
     "  --out DIR          where the .cal and the log go (default: the working directory)\n"
@@ -66,6 +76,9 @@ struct CalibrateOptions {
     int gammaStepEntry = 1;  // "32"
     bool gamma235 = false;
     std::vector<int> rows = {0, 1, 2, 3, 4, 5, 6};
+    unsigned colorSpaces = 0;  // mask of ColorSpaceId
+    int levels = 1;
+    bool priority = false;
     bool store = true;
     std::string outDir = ".";
     bool json = false;
@@ -94,15 +107,53 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
     return !rows.empty();
 }
 
-// The page's choices, set as an operator would set the controls.
-void Choose(CHalvoDlg& station, const CalibrateOptions& o) {
+// "BT.709,NTSC" or "all" into a mask of colour spaces; the target boxes' names are taken too.
+bool ParseColorSpaces(const std::string& text, unsigned& mask) {
+    mask = 0;
+    if (text == "all") {
+        mask = (1u << kColorSpaceCount) - 1;
+        return true;
+    }
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        int found = -1;
+        for (int n = 0; n < kColorSpaceCount; ++n) {
+            if (item == kColorSpaceListNames[static_cast<size_t>(n)] || item == kColorSpaceBoxNames[static_cast<size_t>(n)]) {
+                found = n;
+            }
+        }
+        if (found < 0) {
+            return false;
+        }
+        mask |= 1u << found;
+    }
+    return mask != 0;
+}
+
+// The page's choices, set as an operator would set the controls. False when the page refused
+// them (colour spaces on a monitor without them).
+bool Choose(CHalvoDlg& station, const CalibrateOptions& o) {
     Ccalib& page = station.calib();
     page.onGammaToggled(o.gamma);
     page.onGammaStepChosen(o.gammaStepEntry);
     page.onTargetGammaChosen(o.gamma235);
     page.onUniformityToggled(o.uniformity);
-    if (page.colorSpaceCheck.checked) {
-        page.onColorSpaceToggled(false);
+    if (page.colorSpaceCheck.checked != (o.colorSpaces != 0)) {
+        page.onColorSpaceToggled(o.colorSpaces != 0);
+        if (page.colorSpaceCheck.checked != (o.colorSpaces != 0)) {
+            return false;
+        }
+    }
+    if (o.colorSpaces != 0) {
+        for (int n = 0; n < kColorSpaceCount; ++n) {
+            page.onTargetBoxToggled(n, (o.colorSpaces & (1u << n)) != 0);
+        }
+        // The level list follows the Setup page's "Color Space Step:"; the choice here is for
+        // this run only.
+        page.setStepCount(o.levels < 2 ? 8 : o.levels);
+        page.onLevelToggled(o.levels >= 2);
+        page.onColorPriorityToggled(o.priority);
     }
     for (size_t t = 0; t < page.whiteList.rows.size() && t < station.whiteTargets.size(); ++t) {
         const bool on = std::find(o.rows.begin(), o.rows.end(), static_cast<int>(t)) != o.rows.end();
@@ -111,6 +162,7 @@ void Choose(CHalvoDlg& station, const CalibrateOptions& o) {
         }
         station.whiteTargets[t].chosen = on;
     }
+    return true;
 }
 
 class ProgressLine {
@@ -175,6 +227,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
         if (uniformity != nullptr) {
             AddUniformityReport(j, *uniformity);
         }
+        if (page.colorSpaceCheck.checked) {
+            WriteColourSpaceJson(j, station);
+        }
         j.string("calFile", calPath).endObject();
         std::fprintf(io.out, "%s\n", j.text().c_str());
         return;
@@ -200,6 +255,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
     }
     if (uniformity != nullptr) {
         PrintUniformityReport(io, *uniformity);
+    }
+    if (page.colorSpaceCheck.checked) {
+        PrintColourSpaceSummary(io.out, station);
     }
     if (simulated) {
         std::fprintf(io.out, "Station time      %.1f min\n", static_cast<double>(stationMs) / 60000.0);
@@ -243,6 +301,22 @@ int RunCalibrate(Args& args, CliIo& io) {
             return UsageError(self, io, "--targets takes all, none or row indices 0..6 separated by commas");
         }
     }
+    if (auto v = args.takeOption("--color-space")) {
+        if (!ParseColorSpaces(*v, o.colorSpaces)) {
+            return UsageError(self, io, "--color-space takes all, or BT.709, SMPTE-C, EBU, NTSC, D-Cinema separated by commas");
+        }
+    }
+    if (auto v = args.takeOption("--levels")) {
+        const auto n = ParseLong(*v);
+        if (!n || (*n != 1 && *n != 2 && *n != 3 && *n != 4 && *n != 8)) {
+            return UsageError(self, io, "--levels takes 1, 2, 3, 4 or 8 (the level lists the Calibration page offers)");
+        }
+        o.levels = static_cast<int>(*n);
+    }
+    o.priority = args.takeFlag("--color-priority");
+    if ((o.levels > 1 || o.priority) && o.colorSpaces == 0) {
+        return UsageError(self, io, "--levels and --color-priority go with --color-space");
+    }
     if (auto v = args.takeOption("--out")) {
         o.outDir = *v;
     }
@@ -280,7 +354,12 @@ int RunCalibrate(Args& args, CliIo& io) {
     CHalvoDlg& station = session.station();
     // Let the cycle settle on a first reading, as an operator would see one before starting.
     session.runUntil([&] { return station.currentReading.lv > 0; }, 10000);
-    Choose(station, o);
+    if (!Choose(station, o)) {
+        std::fprintf(io.err, "halvo-cli calibrate: %s\n", kNoColorSpaceMessage);
+        session.saveLog("calibrate");
+        station.onConnectClicked(false);
+        return kExitFailure;
+    }
     if (verify) {
         station.setup().measurementAfterCalibration.checked = true;
         ApplyVerifyChoices(station, verifyChoices);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/monitor_color_space.h"
+
 namespace halvo::sim {
 namespace {
 
@@ -113,6 +115,7 @@ void SaveCalibration(const MonitorCalibration& c, std::array<uint8_t, kMonitorEe
         Put16(e, kGammaTable + 2 * i, c.gammaTable[i]);
     }
     SaveUniformity(c.uniformity, e);
+    SaveColorSpaceSlots(c.colorSpaces, e);
 }
 
 bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCalibration& c) {
@@ -143,6 +146,7 @@ bool LoadCalibration(const std::array<uint8_t, kMonitorEepromSize>& e, MonitorCa
         c.gammaTable[i] = static_cast<uint16_t>(Get16(e, kGammaTable + 2 * i));
     }
     LoadUniformity(e, c.uniformity);
+    LoadColorSpaceSlots(e, c.colorSpaces);
     return true;
 }
 

@@ -14,6 +14,7 @@
 //   56        number of presets          57..116  12 presets x (kelvin, R, G, B)
 //   1000      uniformity packet kind (1 table, 2 ten-value, else none)
 //   1001..1011  the packet from its byte 5 on (monitor_uniformity.h)
+//   6128..6142  white gains (R, G, B) of colour spaces 0..4   6143  0xC5 when they are stored
 //   6144..6655  the gamma-to-luminance table, 256 x 16 bit
 // Addresses the layout does not use keep whatever the factory put there.
 
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "sim/monitor_uniformity.h"
+#include "sim/color_space_slots.h"
 
 namespace halvo::sim {
 
@@ -54,6 +56,7 @@ struct MonitorCalibration {
     int backlight = 200;
     std::string calibrationId;
     MonitorUniformity uniformity;
+    ColorSpaceSlots colorSpaces;
 
     // The preset of a temperature, made with the given gains when the monitor has none yet (a
     // full preset list keeps its last slot for the newest temperature).

@@ -29,9 +29,11 @@ struct Chromaticity {
 };
 
 struct PanelConfig {
-    Chromaticity red{0.690, 0.306};
-    Chromaticity green{0.236, 0.718};
-    Chromaticity blue{0.149, 0.049};
+    // Wide enough for the broadcast and cinema colour spaces; NTSC green lies a little beyond
+    // green (and the reds on the spectrum locus a hair beyond red).
+    Chromaticity red{0.6963, 0.3023};
+    Chromaticity green{0.2223, 0.7310};
+    Chromaticity blue{0.1339, 0.0513};
     Chromaticity white{0.3058, 0.3181};  // native white, a little below 7000 K
     double peakLuminance = 265.0;        // cd/m2 at full drive, backlight 255, screen centre
     double blackLuminance = 0.18;        // cd/m2 at zero drive

@@ -11,7 +11,7 @@ namespace halvo::sim {
 constexpr int kFactoryPresets[] = {3200, 5400, 6500, 7000, 9300, 10000, 11000};
 
 SimMonitor::SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config)
-    : SimSerialDevice(clock, config.seed), panel_(panel), config_(config) {
+    : SimSerialDevice(clock, config.seed), panel_(panel), config_(config), colorSpaces_(panel) {
     inputs_.drift = config.drift;
     // A factory EEPROM: repeatable contents, with the factory calibration stored in it.
     std::mt19937 fill(config.seed * 2654435761u);
@@ -29,10 +29,13 @@ MonitorCalibration SimMonitor::factoryCalibration() const {
     c.gammaTable = FactoryGammaTable();
     c.backlight = config_.backlight;
     c.calibrationId = config_.calibrationId.substr(0, 9);
+    const RgbGains d65 = factoryGains(6500);
+    c.colorSpaces.white.fill({d65.r, d65.g, d65.b});
     return c;
 }
 
 void SimMonitor::factoryReset() {
+    colorSpaces_.eraseTables();
     ram_ = factoryCalibration();
     SaveCalibration(ram_, eeprom_);
     powerCycle();
@@ -47,6 +50,7 @@ void SimMonitor::powerCycle() {
     adjustPreset_ = picture_.shownPreset;
     calibrationExecution_ = 0;
     poweredOnAtMs_ = clock().nowMs();
+    colorSpaces_.powerCycle();
     onPurge();
 }
 
@@ -103,7 +107,8 @@ RgbGains SimMonitor::presetGains(int kelvin) {
 }
 
 Xyz SimMonitor::emitted(double px, double py) const {
-    const std::array<double, 3> codes = PanelCodes(ram_, picture_);
+    const std::array<double, 3> codes =
+        colorSpaces_.active(picture_) ? colorSpaces_.panelCodes(ram_, picture_) : PanelCodes(ram_, picture_);
     const std::array<double, 3> drift = inputs_.driftFactors(clock().nowMs() - poweredOnAtMs_);
     std::array<double, 3> drive{};
     for (size_t c = 0; c < 3; ++c) {
@@ -171,6 +176,10 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
     const size_t n = f.size();
     const auto arg = [&](size_t i) -> int { return 5 + i < n ? f[5 + i] : 0; };
     if (cls == 0x89) {
+        if (const std::optional<Bytes> reply = colorSpaces_.answerQuery(code, ram_, picture_)) {
+            answer(*reply, atMs);
+            return;
+        }
         switch (code) {
             case 0x01: {
                 const int k = picture_.shownPreset;
@@ -215,6 +224,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
                 return;
         }
     }
+    if (colorSpaces_.handleCommand(code, f, ram_, eeprom_)) {
+        return;
+    }
     switch (code) {
         case 0x00:  // DrawPattern
         case 0x24:  // DrawPatternOL
@@ -243,8 +255,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
         }
         case 0x02:
         case 0x03: {  // SetRgbGainAlt, SetRgbGain
-            RgbGains& g = preset(adjustPreset_);
-            g = {arg(0), arg(1), arg(2)};
+            if (adjustPreset_ != kNoAdjustPreset) {
+                preset(adjustPreset_) = {arg(0), arg(1), arg(2)};
+            }
             return;
         }
         case 0x04:  // SaveEeprom
@@ -286,6 +299,9 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             return;
         case 0x11:  // CalibrationExecution
             calibrationExecution_ = arg(0);
+            if (arg(0) == 1) {
+                adjustPreset_ = kNoAdjustPreset;
+            }
             return;
         case 0x0B: {  // WriteDefaultPanelGamma: gamma x 100 (14 bits), code, colour space
             const int value = arg(0) | arg(1) << 8;

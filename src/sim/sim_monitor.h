@@ -12,7 +12,9 @@
 //   With bit 15 set the preset is also selected for adjustment. Every preset holds R, G, B gains
 //   (factory values close to, but not on, the preset's white). SetRgbGain and SetRgbGainAlt
 //   change the gains of the preset selected for adjustment; GetRgbGain answers the shown
-//   preset's gains. Gains act on linear light (see monitor_pipeline.h).
+//   preset's gains. Gains act on linear light (see monitor_pipeline.h). "Calibration
+//   execution(1)" starts a calibration with no preset selected for adjustment: gains sent before
+//   a colour temperature is chosen with bit 15 change no preset.
 // - SetCscGamma 1 bypasses the picture processing (the raw panel is measured), 0 enables it.
 //   SetGamma selects the gamma curve (14: 2.2, 16: 2.35, 19: 2.6). The gamma table packets
 //   (FD 88 00 FE 0D, first index, four 16-bit entries) load the gamma-to-luminance table that
@@ -27,6 +29,8 @@
 // - The uniformity packets (FA 88 00 FE 13, FE 88 00 FE 13) set the uniformity correction; what
 //   its parameters mean is in monitor_uniformity.h.
 // - KeepAlive is answered with two bytes (the station only counts them).
+// - The colour-space commands, the RGB offsets and the colour-space tables: see
+//   monitor_color_space.h.
 // Everything else is accepted and kept as state for later use.
 
 #include <array>
@@ -37,6 +41,7 @@
 #include <vector>
 
 #include "sim/monitor_calibration.h"
+#include "sim/monitor_color_space.h"
 #include "sim/monitor_frames.h"
 #include "sim/monitor_inputs.h"
 #include "sim/monitor_pipeline.h"
@@ -92,6 +97,8 @@ public:
     // Inputs, the monitor's own ADC calibration, and panel drift (monitor_inputs.h).
     MonitorInputs& inputs() { return inputs_; }
     size_t framesHandled() const { return framesHandled_; }
+    const MonitorColorSpaces& colorSpaces() const { return colorSpaces_; }
+    const PictureState& picture() const { return picture_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
     // assert the exact wire traffic with it).
@@ -121,11 +128,13 @@ private:
     FrameSplitter splitter_;
     std::array<uint8_t, kEepromSize> eeprom_{};
     MonitorCalibration ram_;
+    MonitorColorSpaces colorSpaces_;
 
     // The picture and the state that is not saved.
     PictureState picture_;
     int markerCode_ = -1;
     int64_t markerMovedAtMs_ = 0;
+    static constexpr int kNoAdjustPreset = 0;
     int adjustPreset_ = 6500;
     int calibrationExecution_ = 0;
     MonitorInputs inputs_;

@@ -61,6 +61,20 @@ TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
     EXPECT_EQ(none.exitCode, 1);
 }
 
+TEST_F(CliCalibrate, CalibratesColourSpacesAtTheChosenLevels) {
+    const auto r = RunCliCaptured({"calibrate", "--simulate", "--color-space", "BT.709,D-Cinema", "--levels", "2",
+                                   "--color-priority", "--targets", "2", "--json", "--out", "out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("\"colorSpace\":\"BT.709\",\"level\":187,\"color\":\"Magenta\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"colorSpace\":\"D-Cinema\",\"level\":255,\"color\":\"White\""), std::string::npos);
+    EXPECT_EQ(r.out.find("\"colorSpace\":\"EBU\""), std::string::npos);
+    std::string cal;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001.cal", cal, nullptr));
+    EXPECT_NE(cal.find("\r\n_SPACE3_\r\nS,0,0,0,"), std::string::npos);
+    EXPECT_NE(cal.find("\r\nS,4,6,4,"), std::string::npos);
+    EXPECT_EQ(cal.find("\r\nS,1,"), std::string::npos);
+}
+
 TEST_F(CliCalibrate, RefusesBadChoices) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"calibrate"},
@@ -69,6 +83,9 @@ TEST_F(CliCalibrate, RefusesBadChoices) {
              {"calibrate", "--simulate", "--targets", "7"},
              {"calibrate", "--simulate", "--targets", "a,b"},
              {"calibrate", "--simulate", "--out", "no-such-dir"},
+             {"calibrate", "--simulate", "--color-space", "Rec.2020"},
+             {"calibrate", "--simulate", "--color-space", "BT.709", "--levels", "5"},
+             {"calibrate", "--simulate", "--levels", "2"},
          }) {
         EXPECT_EQ(RunCliCaptured(args).exitCode, 2) << testing::PrintToString(args);
     }

@@ -16,9 +16,9 @@ double Gaussian(double nm, double peakNm, double fwhmNm) {
 double EmitterShape(Emitter emitter, double nm) {
     switch (emitter) {
         case Emitter::Blue:
-            return Gaussian(nm, 458.0, 20.0);
+            return Gaussian(nm, 467.0, 16.0);
         case Emitter::Green:
-            return Gaussian(nm, 535.0, 40.0);
+            return Gaussian(nm, 533.0, 34.0);
         case Emitter::Red:
             // The fluoride phosphor's main line with its two side lines.
             return Gaussian(nm, 631.0, 6.0) + 0.35 * Gaussian(nm, 613.0, 5.0) + 0.30 * Gaussian(nm, 647.0, 6.0);
