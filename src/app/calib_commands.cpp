@@ -78,11 +78,14 @@ void CHalvoDlg::startCopy() {
         return;
     }
     sender_.sendMonitorCommand(MonitorCommand::DrawTargetMarker, 10, 10);
+    // No polling while the copy runs: its read-backs must get the monitor's answers alone.
     scheduler_.stop(kTimerPrepare);
     scheduler_.stop(kTimerTrigger);
+    scheduler_.stop(kTimerRead);
     if (steps_.sequenceStart) {
         steps_.sequenceStart();
     }
+    setRunControlsEnabled(false, 3);
     log_.logMessage("Copying data to a monitor now. Please wait until it completes.", kChannelSys);
     scheduler_.arm(kTimerSequence, 1000);
 }

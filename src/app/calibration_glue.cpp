@@ -37,6 +37,9 @@ void CHalvoDlg::wireCalibration() {
     engine_->uniformity().markerMoved = [this](int position) { window_.probePosition = position + 1; };
     steps_.colourSpace = [this] { engine_->colourSpace().colourSpaceStep(); };
     steps_.colourSpaceUpload = [this] { engine_->colourSpace().colourSpaceUploadStep(); };
+    steps_.sequence = [this] { engine_->upload().step(); };
+    steps_.sequenceStart = [this] { engine_->upload().start(); };
+    steps_.sequenceAbort = [this] { engine_->upload().abort(); };
 }
 
 void CHalvoDlg::agingProgress(int maximum, int position) {

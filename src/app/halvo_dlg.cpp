@@ -192,6 +192,15 @@ void CHalvoDlg::connect() {
 
 void CHalvoDlg::disconnect() {
     stopTimers(kTimerPrepare, kTimerIdentify);
+    // A copy in progress cannot go on without the monitor; it would report success for data
+    // the monitor never received.
+    if (scheduler_.isArmed(kTimerSequence)) {
+        scheduler_.stop(kTimerSequence);
+        if (steps_.sequenceAbort) {
+            steps_.sequenceAbort();
+        }
+        log_.logMessage("Copying stopped: the monitor was disconnected. Copy the data again.", kChannelSys);
+    }
     measure_.startButtonText = "Measure";
     calib_.startButtonText = "Calibrate";
     measure_.startButtonChecked = false;
@@ -242,6 +251,12 @@ void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
             measure_.controlsEnabled = false;
             measure_.startButtonEnabled = true;
             measure_.startButtonText = "Stop";
+            calib_.controlsEnabled = false;
+            calib_.startButtonEnabled = false;
+        } else if (mode == 3) {
+            // Copying data into the monitor: nothing else may talk to it until the copy ends.
+            measure_.controlsEnabled = false;
+            measure_.startButtonEnabled = false;
             calib_.controlsEnabled = false;
             calib_.startButtonEnabled = false;
         } else if (mode == 2) {

@@ -72,6 +72,7 @@ public:
         std::function<void()> aging;                     // 50
         std::function<void()> sequence;                  // timer 7
         std::function<void()> sequenceStart;             // 2/10: the copy's counters back to the start
+        std::function<void()> sequenceAbort;             // the copy given up (disconnect)
     };
 
     CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options);

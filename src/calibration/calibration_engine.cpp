@@ -6,7 +6,7 @@ namespace halvo {
 
 CalibrationEngine::CalibrationEngine(CalibrationContext context)
     : context_(context), gamma_(*this), whitePoint_(*this), analogueInputs_(*this), aging_(*this),
-      uniformity_(*this), colourSpace_(*this) {}
+      uniformity_(*this), colourSpace_(*this), upload_(*this) {}
 
 void CalibrationEngine::countProgress() {
     TaskState& task = context_.task;

@@ -14,6 +14,7 @@
 #include "calibration/colour_space_calibration.h"
 #include "calibration/gamma_calibration.h"
 #include "calibration/uniformity_calibration.h"
+#include "calibration/upload_sequence.h"
 #include "calibration/white_point_calibration.h"
 
 namespace halvo {
@@ -34,6 +35,7 @@ public:
     Aging& aging() { return aging_; }
     UniformityCalibration& uniformity() { return uniformity_; }
     ColourSpaceCalibration& colourSpace() { return colourSpace_; }
+    UploadSequence& upload() { return upload_; }
     CalibrationContext& context() { return context_; }
     const CalibrationContext& context() const { return context_; }
 
@@ -54,6 +56,7 @@ private:
     Aging aging_;
     UniformityCalibration uniformity_;
     ColourSpaceCalibration colourSpace_;
+    UploadSequence upload_;
 };
 
 }  // namespace halvo

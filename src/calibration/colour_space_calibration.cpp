@@ -288,32 +288,11 @@ void ColourSpaceCalibration::accept(const Position& p, int i, int chosen, const 
 // derived (in its 10-bit domain) for every other colour and for white below the top level.
 void ColourSpaceCalibration::readBack(const Position& p, const ColourValues& values) {
     CalibrationContext& c = engine_.context();
-    SerialLink& link = c.monitor.link();
-    std::array<int, 3>& offsets =
-        colourOffsets[static_cast<size_t>(p.space)][static_cast<size_t>(p.colour)][static_cast<size_t>(p.level)];
-    const auto readOffsets = [&] {
-        link.purge();
-        c.send(MonitorCommand::GetColorSpaceOffset, 0, 200);
-        const Bytes reply = link.readChunk();
-        for (size_t ch = 0; ch < 3; ++ch) {
-            const std::optional<uint16_t> word = ReplyWord(reply, 2 + 2 * ch);
-            offsets[ch] = word ? ColorSpaceOffsetValue(*word) : 0;
-        }
-        if (!ReplyWord(reply, 6)) {
-            c.logLine("No ColorSpace offset answer from the monitor.");
-        }
-    };
     if (p.colour != kSlotWhite) {
-        readOffsets();
+        readOffsets(p.space, p.colour, p.level);
         return;
     }
-    link.purge();
-    c.send(MonitorCommand::GetColorSpaceInputLuminance, 0, 500);
-    const std::optional<uint16_t> luminance = ReplyWord(link.readChunk(), 2);
-    if (!luminance) {
-        c.logLine("No ColorSpace input luminance answer from the monitor.");
-    }
-    inputLuminance[static_cast<size_t>(p.level)] = static_cast<int16_t>(luminance.value_or(0));
+    readInputLuminance(p.level);
     if (p.level == 0) {
         whiteGains[static_cast<size_t>(p.space)] = values;
         for (std::array<int, 3>& level : colourOffsets[static_cast<size_t>(p.space)][kSlotWhite]) {
@@ -323,8 +302,37 @@ void ColourSpaceCalibration::readBack(const Position& p, const ColourValues& val
                static_cast<uint32_t>(p.space) | Packed(values) << 8, 1000);
     } else {
         // The grey curve of "White Priority" is made of these.
-        readOffsets();
+        readOffsets(p.space, p.colour, p.level);
     }
+}
+
+void ColourSpaceCalibration::readOffsets(int space, int colour, int level) {
+    CalibrationContext& c = engine_.context();
+    SerialLink& link = c.monitor.link();
+    std::array<int, 3>& offsets =
+        colourOffsets[static_cast<size_t>(space)][static_cast<size_t>(colour)][static_cast<size_t>(level)];
+    link.purge();
+    c.send(MonitorCommand::GetColorSpaceOffset, 0, 200);
+    const Bytes reply = link.readChunk();
+    for (size_t ch = 0; ch < 3; ++ch) {
+        const std::optional<uint16_t> word = ReplyWord(reply, 2 + 2 * ch);
+        offsets[ch] = word ? ColorSpaceOffsetValue(*word) : 0;
+    }
+    if (!ReplyWord(reply, 6)) {
+        c.logLine("No ColorSpace offset answer from the monitor.");
+    }
+}
+
+void ColourSpaceCalibration::readInputLuminance(int level) {
+    CalibrationContext& c = engine_.context();
+    SerialLink& link = c.monitor.link();
+    link.purge();
+    c.send(MonitorCommand::GetColorSpaceInputLuminance, 0, 500);
+    const std::optional<uint16_t> luminance = ReplyWord(link.readChunk(), 2);
+    if (!luminance) {
+        c.logLine("No ColorSpace input luminance answer from the monitor.");
+    }
+    inputLuminance[static_cast<size_t>(level)] = static_cast<int16_t>(luminance.value_or(0));
 }
 
 }  // namespace halvo

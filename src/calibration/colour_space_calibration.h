@@ -32,6 +32,14 @@ public:
     // Fills the Lut3D of a colour space from what the search read back. False when a value does
     // not fit the table: the run has then failed.
     bool computeColourSpaceTable(int space);
+    // The same table without failing the run: false (with the log lines) when it does not fit.
+    bool fillColourSpaceTable(int space);
+    // Table packet `index` (0..63) of a space, or its final packet (index 64), with the log line.
+    void sendTablePacket(int space, int index);
+
+    // The monitor's read-backs for (space, colour, level), stored below.
+    void readOffsets(int space, int colour, int level);
+    void readInputLuminance(int level);
 
     // The search of the colour in hand: the values in force at iteration i (entry 0 the start
     // values) and the reading they gave, with its differences from the target.

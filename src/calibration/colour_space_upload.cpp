@@ -9,6 +9,14 @@
 namespace halvo {
 
 bool ColourSpaceCalibration::computeColourSpaceTable(int space) {
+    if (!fillColourSpaceTable(space)) {
+        engine_.context().host.calibrationFailed();
+        return false;
+    }
+    return true;
+}
+
+bool ColourSpaceCalibration::fillColourSpaceTable(int space) {
     CalibrationContext& c = engine_.context();
     if (!IsValidColorSpace(space)) {
         return false;
@@ -25,7 +33,6 @@ bool ColourSpaceCalibration::computeColourSpaceTable(int space) {
         c.logLine(line);
     }
     if (result.overflow) {
-        c.host.calibrationFailed();
         return false;
     }
     c.page.data.lut3d[static_cast<size_t>(space)] = result.lut;
@@ -45,23 +52,10 @@ void ColourSpaceCalibration::colourSpaceUploadStep() {
         c.scheduler.arm(kTimerRead, 50);
         return;
     }
-    if (n <= kLutPacketCount) {
-        const int index = n - 1;
-        const Bytes frame = BuildLutPacket(space, index, c.page.data.lut3d[static_cast<size_t>(space)]);
-        const std::string line =
-            Format("CS[%X][%X][%X][%X](%d) = [%d,%d,%d],[%d,%d,%d],...", space, index, frame[7], frame[8],
-                   index * static_cast<int>(kLutPacketBytes), frame[9], frame[10], frame[11], frame[12], frame[13],
-                   frame[14]);
-        c.monitor.sendFrame(frame, line, 0);
+    if (n <= kLutPacketCount + 1) {
+        sendTablePacket(space, n - 1);
         uploadCounter = n + 1;
-        c.scheduler.arm(kTimerRead, 300);
-        return;
-    }
-    if (n == kLutPacketCount + 1) {
-        c.logLine("Save the colorspace Data to EEProm. Please wait a moment!!");
-        c.monitor.sendFrame(BuildLutFinalPacket(space), "", 0);
-        uploadCounter = n + 1;
-        c.scheduler.arm(kTimerRead, 8000);
+        c.scheduler.arm(kTimerRead, n <= kLutPacketCount ? 300 : 8000);
         return;
     }
     c.stopMeasurementTimers();
@@ -78,6 +72,20 @@ void ColourSpaceCalibration::colourSpaceUploadStep() {
         c.send(MonitorCommand::SetGamma, 19, 2000);
     }
     c.scheduler.arm(kTimerTrigger, 1500);
+}
+
+void ColourSpaceCalibration::sendTablePacket(int space, int index) {
+    CalibrationContext& c = engine_.context();
+    if (index >= kLutPacketCount) {
+        c.logLine("Save the colorspace Data to EEProm. Please wait a moment!!");
+        c.monitor.sendFrame(BuildLutFinalPacket(space), "", 0);
+        return;
+    }
+    const Bytes frame = BuildLutPacket(space, index, c.page.data.lut3d[static_cast<size_t>(space)]);
+    const std::string line = Format("CS[%X][%X][%X][%X](%d) = [%d,%d,%d],[%d,%d,%d],...", space, index, frame[7],
+                                    frame[8], index * static_cast<int>(kLutPacketBytes), frame[9], frame[10],
+                                    frame[11], frame[12], frame[13], frame[14]);
+    c.monitor.sendFrame(frame, line, 0);
 }
 
 void ColourSpaceCalibration::handOverToWhitePoint() {

@@ -115,22 +115,26 @@ void GammaCalibration::finishMeasurement() {
     c.scheduler.arm(kTimerRead, 10);
 }
 
+void SendGammaTablePacket(const CalibrationContext& c, const GammaToLvTable& t, int packet) {
+    const size_t first = static_cast<size_t>(4 * packet);
+    uint8_t data[9];
+    data[0] = static_cast<uint8_t>(first);
+    for (size_t k = 0; k < 4; ++k) {
+        data[1 + 2 * k] = static_cast<uint8_t>(t[first + k] & 0xFF);
+        data[2 + 2 * k] = static_cast<uint8_t>(t[first + k] >> 8);
+    }
+    c.monitor.sendFrame(BuildGammaTableFrame(data), "", 0);
+    c.logLine(Format("Gamma to Lv %d = (%d,%d,%d,%d...)", static_cast<int>(first), t[first], t[first + 1],
+                     t[first + 2], t[first + 3]));
+}
+
 void GammaCalibration::gammaUploadStep() {
     CalibrationContext& c = engine_.context();
     Ccalib& page = c.page;
     int32_t& step = c.task.stepCounter;
     const GammaToLvTable& t = page.data.gammaTable;
     if (step >= 0 && step < 64) {
-        const size_t first = static_cast<size_t>(4 * step);
-        uint8_t data[9];
-        data[0] = static_cast<uint8_t>(first);
-        for (size_t k = 0; k < 4; ++k) {
-            data[1 + 2 * k] = static_cast<uint8_t>(t[first + k] & 0xFF);
-            data[2 + 2 * k] = static_cast<uint8_t>(t[first + k] >> 8);
-        }
-        c.monitor.sendFrame(BuildGammaTableFrame(data), "", 0);
-        c.logLine(Format("Gamma to Lv %d = (%d,%d,%d,%d...)", static_cast<int>(first), t[first], t[first + 1],
-                         t[first + 2], t[first + 3]));
+        SendGammaTablePacket(c, t, step);
         ++step;
         c.scheduler.arm(kTimerRead, 80);
         return;

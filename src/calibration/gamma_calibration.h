@@ -13,6 +13,9 @@ namespace halvo {
 
 class CalibrationEngine;
 
+// Packet p (0..63) of the gamma-to-luminance table: entries 4p..4p+3.
+void SendGammaTablePacket(const CalibrationContext& c, const GammaToLvTable& table, int packet);
+
 class GammaCalibration {
 public:
     explicit GammaCalibration(CalibrationEngine& engine) : engine_(engine) {}

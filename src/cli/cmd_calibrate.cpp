@@ -12,6 +12,7 @@
 #include "cli/colour_space_summary.h"
 #include "cli/controller_session.h"
 #include "cli/json_writer.h"
+#include "cli/progress_line.h"
 #include "cli/uniformity_walk.h"
 #include "cli/verify_run.h"
 #include "common/text_format.h"
@@ -164,28 +165,6 @@ bool Choose(CHalvoDlg& station, const CalibrateOptions& o) {
     }
     return true;
 }
-
-class ProgressLine {
-public:
-    explicit ProgressLine(std::FILE* to) : to_(to), tty_(::isatty(::fileno(to)) != 0) {}
-    void show(const std::string& status) {
-        if (tty_ && status != last_) {
-            std::fprintf(to_, "\rCalibrating %s", status.c_str());
-            std::fflush(to_);
-            last_ = status;
-        }
-    }
-    void finish() {
-        if (tty_ && !last_.empty()) {
-            std::fputc('\n', to_);
-        }
-    }
-
-private:
-    std::FILE* to_;
-    bool tty_;
-    std::string last_;
-};
 
 void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t stationMs, bool simulated,
                   const std::string& calPath, bool json, const UniformityReport* uniformity) {
@@ -366,7 +345,7 @@ int RunCalibrate(Args& args, CliIo& io) {
         InstallChartPainter(station);
     }
 
-    ProgressLine progress(io.err);
+    ProgressLine progress(io.err, "Calibrating");
     const auto wallStart = std::chrono::steady_clock::now();
     const int64_t start = session.scheduler().nowMs();
     // A uniformity run is a walk of Calibrate presses, one per position; it ends without a notice.

@@ -8,6 +8,7 @@ namespace halvo::cli {
 
 extern const Subcommand kCaldataCommand;
 extern const Subcommand kAdcCommand;
+extern const Subcommand kCopyCommand;
 extern const Subcommand kAgingCommand;
 extern const Subcommand kCalibrateCommand;
 extern const Subcommand kInputSourceCommand;
@@ -24,6 +25,7 @@ const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
         kColorCommand,
         kCalibrateCommand,
+        kCopyCommand,
         kAdcCommand,
         kInputSourceCommand,
         kAgingCommand,

@@ -53,7 +53,7 @@ struct MonitorCalibration {
     int defaultPanelGammaCode = 8;
     std::array<int, 6> spacePanelGammaCode{kNoSpaceCode, kNoSpaceCode, kNoSpaceCode,
                                            kNoSpaceCode, kNoSpaceCode, kNoSpaceCode};
-    int backlight = 200;
+    int backlight = 100;
     std::string calibrationId;
     MonitorUniformity uniformity;
     ColorSpaceSlots colorSpaces;

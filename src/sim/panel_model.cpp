@@ -92,7 +92,7 @@ double PanelModel::positionFactor(double px, double py) const {
 }
 
 Xyz PanelModel::emit(const std::array<double, 3>& drive, int backlight, double px, double py) const {
-    const double light = std::clamp(backlight, 0, 255) / 255.0 * positionFactor(px, py);
+    const double light = std::clamp(backlight, 0, 100) / 100.0 * positionFactor(px, py);
     // Light leaking through the closed LCD: all three channels a little open, with the native
     // white's colour.
     const double whiteY = primaries_[0].Y + primaries_[1].Y + primaries_[2].Y;
@@ -109,7 +109,7 @@ Xyz PanelModel::emit(const std::array<double, 3>& drive, int backlight, double p
 
 void PanelModel::emitSpectrum(const std::array<double, 3>& drive, int backlight, double px, double py, int firstNm,
                               int count, double* out) const {
-    const double light = std::clamp(backlight, 0, 255) / 255.0 * positionFactor(px, py);
+    const double light = std::clamp(backlight, 0, 100) / 100.0 * positionFactor(px, py);
     const double whiteY = primaries_[0].Y + primaries_[1].Y + primaries_[2].Y;
     const double leak = config_.blackLuminance * light / whiteY;
     std::array<double, 3> weights{};

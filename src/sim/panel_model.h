@@ -35,8 +35,8 @@ struct PanelConfig {
     Chromaticity green{0.2223, 0.7310};
     Chromaticity blue{0.1339, 0.0513};
     Chromaticity white{0.3058, 0.3181};  // native white, a little below 7000 K
-    double peakLuminance = 265.0;        // cd/m2 at full drive, backlight 255, screen centre
-    double blackLuminance = 0.18;        // cd/m2 at zero drive
+    double peakLuminance = 207.84313725490196;  // cd/m2 at full drive, backlight 100, screen centre
+    double blackLuminance = 0.1411764705882353;  // cd/m2 at zero drive, backlight 100
     // The LCD's own response per channel: linear light = code ^ gamma.
     std::array<double, 3> channelGamma{2.42, 2.37, 2.46};
     // Luminance at the corners relative to the centre, and the extra brightness of the right
@@ -53,7 +53,7 @@ public:
     const PanelConfig& config() const { return config_; }
 
     // Light for a linear drive (each channel 0..1, 1 = the channel's full native output) with
-    // backlight level 0..255, at screen position (px, py) in 0..1 from the top left.
+    // backlight level 0..100 (the monitor's percentage), at screen position (px, py) in 0..1 from the top left.
     Xyz emit(const std::array<double, 3>& linearDrive, int backlight, double px, double py) const;
 
     // The LCD's response: linear light of a channel for a normalised code 0..1.
@@ -62,14 +62,14 @@ public:
     // Relative luminance at a screen position (1 at the centre).
     double positionFactor(double px, double py) const;
 
-    // XYZ of each primary at full drive, centre, backlight 255 (columns of the panel matrix).
+    // XYZ of each primary at full drive, centre, backlight 100 (columns of the panel matrix).
     const std::array<Xyz, 3>& primaries() const { return primaries_; }
 
     // Spectral radiance, W/(sr m2 nm), sampled at 1 nm from kSpectrumFirstNm.
     static constexpr int kSpectrumFirstNm = 360;
     static constexpr int kSpectrumLastNm = 830;
     static constexpr int kSpectrumCount = kSpectrumLastNm - kSpectrumFirstNm + 1;
-    // A channel at full drive, centre, backlight 255.
+    // A channel at full drive, centre, backlight 100.
     const std::vector<double>& channelSpectrum(int channel) const {
         return channelSpectra_[static_cast<std::size_t>(channel)];
     }

@@ -7,7 +7,8 @@
 // - DrawPattern / DrawPatternOL (r, g, b 8-bit levels): a full-screen patch of that colour.
 //   DrawGammaPattern (10-bit grey level), DrawCustomPattern (1 white, 2 50% grey, 3 black,
 //   4 a 75% white): full-screen patches as well. Pause and Play freeze or resume nothing we show.
-// - SetBacklight: the backlight level 0..255; peak luminance follows it linearly.
+// - SetBacklight: the backlight level 0..100 (the page's "Back light"); peak luminance follows it
+//   linearly.
 // - SetColorTemperature (kelvin in the low 14 bits): selects the colour-temperature preset shown.
 //   With bit 15 set the preset is also selected for adjustment. Every preset holds R, G, B gains
 //   (factory values close to, but not on, the preset's white). SetRgbGain and SetRgbGainAlt
@@ -55,7 +56,7 @@ struct MonitorConfig {
     uint8_t modelInfo = 0x90;
     uint8_t capability = 0x15;  // answer byte of the extended query; the station keeps its upper four bits
     std::string calibrationId = "VRL000001";
-    int backlight = 200;
+    int backlight = 100;
     int responseLatencyMs = 4;  // firmware time before an answer starts
     DriftConfig drift;          // the panel's drift from power-on (none unless asked for)
     uint32_t seed = 1;

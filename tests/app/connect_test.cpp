@@ -42,7 +42,7 @@ TEST_F(Station, ConnectIdentifiesTheMonitorThenMeasures) {
     EXPECT_EQ(w.instrumentName, "CA-210");
     EXPECT_EQ(w.calId, "VRL000001");
     EXPECT_TRUE(station->calib().tenBit);
-    EXPECT_EQ(station->calib().backlightText, "200");
+    EXPECT_EQ(station->calib().backlightText, "100");
     EXPECT_TRUE(station->alternateWhites());
     EXPECT_EQ(w.probePosition, 1);  // marker at position 0, the chart shows position type 1
     EXPECT_EQ(station->log().text().rfind("SYS:Tintara- V9.9\nSYS:Change Monitor's Serial Mode\n", 0), 0u) << station->log().text();

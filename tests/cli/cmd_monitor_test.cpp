@@ -29,7 +29,7 @@ TEST(CliIdentify, PrintsTheSimulatedMonitor) {
     EXPECT_EQ(r.out,
               "{\"port\":\"SIM-MONITOR\",\"versionText\":\"TXM-600-HD-S V1.02\",\"recognisedModel\":true,"
               "\"modelTxm400\":false,\"modelTxm600HdS\":true,\"modelInfo\":144,\"calibrationId\":\"VRL000001\","
-              "\"backlight\":200,\"capability\":16,\"supported\":true}\n");
+              "\"backlight\":100,\"capability\":16,\"supported\":true}\n");
     const auto text = RunCliCaptured({"identify", "--simulate"});
     EXPECT_NE(text.out.find("Version text      TXM-600-HD-S V1.02\n"), std::string::npos);
     EXPECT_NE(text.out.find("Supported         yes\n"), std::string::npos);

@@ -56,7 +56,7 @@ TEST(Identification, ReadsTheSimulatedMonitorWithTheDocumentedFramesAndWaits) {
     EXPECT_TRUE(m.modelTxm600HdS);
     EXPECT_EQ(m.modelInfo, 0x90);
     EXPECT_EQ(m.calibrationId, "VRL000001");
-    EXPECT_EQ(m.backlight, 200);
+    EXPECT_EQ(m.backlight, 100);
     EXPECT_EQ(m.capability, 0x10);
     EXPECT_TRUE(m.supported());
     EXPECT_EQ(station.task.stepCounter, 0);

@@ -227,7 +227,7 @@ TEST_F(ColourSpaceRun, FiveSpacesAtThreeLevelsWithWhitePriorityShowWhatTheSearch
 
 TEST_F(ColourSpaceRun, AWhiteThePanelCannotReachEndsInForcedAcceptance) {
     // A dim backlight: 100 cd/m2 of white is beyond the panel, every gain runs to 255 and stays.
-    sim->monitor().calibration().backlight = 80;
+    sim->monitor().calibration().backlight = 40;
     chooseColourSpaces(1u << kBt709, 1, false);
     calibrate();
     ASSERT_TRUE(ui.notices.completionOpen);

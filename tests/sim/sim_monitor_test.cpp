@@ -40,7 +40,7 @@ TEST(SimMonitor, ShowsPatternsThroughThePanelResponseAndBacklight) {
     Fixture f;
     f.send(MonitorCommand::DrawPattern, 0x000000);
     const double black = f.station.lightAtProbe().Y;
-    EXPECT_NEAR(black, 0.18 * 200 / 255.0, 0.01);
+    EXPECT_NEAR(black, 0.1412, 0.01);
     f.send(MonitorCommand::DrawPattern, 0xFFFFFF);
     const double white = f.station.lightAtProbe().Y;
     EXPECT_GT(white, 150.0);
@@ -60,8 +60,8 @@ TEST(SimMonitor, ShowsPatternsThroughThePanelResponseAndBacklight) {
     f.send(MonitorCommand::SetCscGamma, 0);
 
     f.send(MonitorCommand::DrawPattern, 0xFFFFFF);
-    f.send(MonitorCommand::SetBacklight, 100);
-    EXPECT_NEAR(f.station.lightAtProbe().Y, white * 100 / 200.0, 0.01 * white);
+    f.send(MonitorCommand::SetBacklight, 50);
+    EXPECT_NEAR(f.station.lightAtProbe().Y, white * 50 / 100.0, 0.01 * white);
 
     // Red only: the panel's red primary.
     f.send(MonitorCommand::DrawPattern, 0x0000FF);
@@ -124,7 +124,7 @@ TEST(SimMonitor, AnswersQueriesInTheMonitorsFraming) {
     f.send(MonitorCommand::GetModelInfo, 0);
     EXPECT_EQ(ReplyByte(f.read(), 4), 0x90);
     f.send(MonitorCommand::GetBacklight, 0);
-    EXPECT_EQ(ReplyByte(f.read(), 2), 200);
+    EXPECT_EQ(ReplyByte(f.read(), 2), 100);
     f.send(ExtendedQueryFrame());
     EXPECT_EQ(CapabilityFromReply(f.read()), 0x10);
     f.send(MonitorCommand::KeepAlive, 0);
