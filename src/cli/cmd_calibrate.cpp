@@ -24,7 +24,8 @@ extern const Subcommand kCalibrateCommand = {
     "calibrate",
     "run a calibration (gamma, white points) and save its data",
     "usage: halvo-cli calibrate (--simulate | --monitor <port> --instrument <name> [--port <port>])\n"
-    "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024] [--target-gamma 2.2|2.35]\n"
+    "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024]\n"
+    "                           [--target-gamma 2.2|2.35]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
     "                           [--json] [--log <file>] [-v]\n\n"
     "Runs one calibration exactly as the Calibrate button does with these choices on the\n"
@@ -40,6 +41,7 @@ extern const Subcommand kCalibrateCommand = {
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
     "Exit codes: 0 completed, 1 \"Calibration failed\" (or no connection), 2 bad arguments.\n",
     RunCalibrate,
+    true,
 };
 
 namespace {
