@@ -79,11 +79,11 @@ const std::vector<HelpSection>& OverviewSections() {
          "  HALVO_VENDOR_PATH  colon-separated directories searched first for the instrument\n"
          "                     makers' libraries (libpelko_core.so for the PELKO, libkmsecs200.so for\n"
          "                     the CS-200, libi1d3SDK.so for the i1 Display, libdccmtr.so for the\n"
-         "                     Spyder4); then the installation's directory for them, <prefix>/" +
+         "                     Spyder4); then the installation's directory for them,\n"
+         "                     <prefix>/" +
              std::string(install_paths::kVendorInPrefix) +
-             ",\n"
-             "                     then the system's library path; with --simulate, last the simulated\n"
-             "                     stand-ins\n"},
+             "; then the system's library path;\n"
+             "                     with --simulate, last the simulated stand-ins\n"},
         {"files",
          "  Config.ini  the station's settings, in the working directory: read at the start of\n"
          "              every command that connects a station and rewritten when a setting\n"
