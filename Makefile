@@ -6,8 +6,11 @@ ASAN_DIR    ?= build-asan
 BENCH_DIR   ?= build-release
 JOBS        ?= $(shell nproc)
 GENERATOR   := -G Ninja
+# make install: where to, and DESTDIR for a staged install (packaging, a scratch root).
+PREFIX      ?= /usr/local
+DESTDIR     ?=
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench install package clean
 
 all: build
 
@@ -34,6 +37,28 @@ bench: deps
 	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DHALVO_TESTS=OFF -DHALVO_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/halvo_bench_*; do $$b; done
+
+# The Release build (in the benchmarks' tree, which is Release too) installed under PREFIX. Into
+# the live system as root (no DESTDIR, PREFIX /usr or /usr/local, where udev reads the rule), the
+# package's postinst runs too: it creates the operators' group and reloads the udev rules.
+install: deps
+	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DHALVO_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS)
+	@DESTDIR="$(DESTDIR)" cmake --install $(BENCH_DIR)
+	@if [ -z "$(DESTDIR)" ] && [ "$$(id -u)" -eq 0 ] && { [ "$(PREFIX)" = /usr ] || [ "$(PREFIX)" = /usr/local ]; }; then \
+	  sh $(BENCH_DIR)/packaging/debian/postinst configure; \
+	else \
+	  echo "Not set up here: the group 'halvo' and the udev rule's reload (see README, Installing)."; \
+	fi
+
+# The Debian package (halvo_<version>_<arch>.deb in the Release tree), from the same Release
+# build as make install.
+package: deps
+	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DHALVO_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS)
+	@cd $(BENCH_DIR) && cpack -G DEB >/dev/null
+	@ls $(BENCH_DIR)/halvo_*.deb
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR)

@@ -9,6 +9,7 @@ packages="
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libasound2-dev
   libxlsxwriter-dev zlib1g-dev
+  groff-base
 "
 
 missing=""

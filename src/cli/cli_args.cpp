@@ -8,6 +8,7 @@
 namespace halvo::cli {
 
 bool Args::takeFlag(const std::string& name) {
+    asked_.push_back(name);
     for (auto it = args_.begin(); it != args_.end(); ++it) {
         if (*it == name) {
             args_.erase(it);
@@ -18,6 +19,7 @@ bool Args::takeFlag(const std::string& name) {
 }
 
 std::optional<std::string> Args::takeOption(const std::string& name) {
+    asked_.push_back(name);
     const std::string prefix = name + "=";
     for (auto it = args_.begin(); it != args_.end(); ++it) {
         if (it->rfind(prefix, 0) == 0) {

@@ -24,9 +24,14 @@ public:
     // The first problem met, or empty.
     const std::string& error() const { return error_; }
 
+    // Every option name asked for so far, whether present or not: the options a command
+    // accepts, which its help must describe.
+    const std::vector<std::string>& askedFor() const { return asked_; }
+
 private:
     std::vector<std::string> args_;
     std::string error_;
+    std::vector<std::string> asked_;
 };
 
 std::optional<double> ParseDouble(const std::string& text);

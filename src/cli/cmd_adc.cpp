@@ -20,6 +20,7 @@ extern const Subcommand kAdcCommand = {
     "calibration pattern and lets the monitor run its own auto colour (ADC) calibration.\n"
     "Exit codes: 0 done, 1 no signal or no connection, 2 bad arguments.\n",
     RunAdc,
+    true,
 };
 
 extern const Subcommand kInputSourceCommand = {
@@ -30,6 +31,7 @@ extern const Subcommand kInputSourceCommand = {
     "Selects the monitor's input as the Calibration page's source radios do (the KVT and ZRQ\n"
     "series number their digital and YPbPr inputs differently).\n",
     RunInputSource,
+    true,
 };
 
 namespace {

@@ -24,6 +24,7 @@ extern const Subcommand kAgingCommand = {
     "always counted them. --calibrate-after starts a calibration run afterwards (the Calibration\n"
     "page's choices: gamma and the seven white points) and waits for it.\n",
     RunAging,
+    true,
 };
 
 namespace {

@@ -28,10 +28,10 @@ extern const Subcommand kCalibrateCommand = {
     "calibrate",
     "run a calibration (gamma, colour spaces, white points, uniformity) and save its data",
     "usage: halvo-cli calibrate (--simulate | --monitor <port> --instrument <name> [--port <port>])\n"
-    "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024] [--target-gamma 2.2|2.35]\n"
+    "                           [--gamma] [--gamma-step 16|32|64|128|256|512|1024]\n"
+    "                           [--target-gamma 2.2|2.35]\n"
     "                           [--color-space all|<names, e.g. BT.709,NTSC>] [--levels 1|2|3|4|8]\n"
-    "                           [--color-priority]\n"
-    "                           [--uniformity]\n"
+    "                           [--color-priority] [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
     "                           [--json] [--log <file>] [-v]\n"
     "                           [--verify --report <file.xlsx|file.txt> [--color-spaces <list>]]\n\n"
@@ -58,15 +58,13 @@ extern const Subcommand kCalibrateCommand = {
     "                     3200 K, 5400 K, 6500 K, 7000 K (JUDD-OFFSET), 9300 K, 10000 K, 11000 K\n"
     "  --out DIR          where the .cal and the log go (default: the working directory)\n"
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
-    "  --sim-model TEXT   with --simulate: the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
-    "  --sim-info N       with --simulate: its model-information byte (default 0x90); with the model\n"
-    "                     they choose the uniformity method\n"
     "  --verify           then verify the monitor, as the Setup option \"Measurement after calibration:\"\n"
     "                     does (it stores the result in the EEPROM first), with the Measure page's\n"
     "                     gamma, colours and colour temperatures, and write the report (see verify)\n"
     "Exit codes: 0 completed (and, with --verify, every measured item OK), 1 \"Calibration failed\",\n"
     "no connection or a verification item OR, 2 bad arguments.\n",
     RunCalibrate,
+    true,
 };
 
 namespace {
@@ -309,6 +307,8 @@ int RunCalibrate(Args& args, CliIo& io) {
             return UsageError(self, io, "--verify stores the calibration in the monitor first; drop --no-store");
         }
         verifyChoices.json = o.json;
+    } else if (args.takeOption("--report") || args.takeOption("--color-spaces")) {
+        return UsageError(self, io, "--report and --color-spaces go with --verify");
     }
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());

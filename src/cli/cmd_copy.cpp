@@ -30,6 +30,7 @@ extern const Subcommand kCopyCommand = {
     "Exit codes: 0 copied, 1 the data was refused, the copy stopped or no connection,\n"
     "2 bad arguments.\n",
     RunCopy,
+    true,
 };
 
 namespace {

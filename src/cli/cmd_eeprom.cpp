@@ -21,7 +21,13 @@ extern const Subcommand kEepromCommand = {
     "read  copies the monitor's colour data (EEPROM addresses 32-564, 584-1023 and 6144-6655,\n"
     "      1485 bytes) into a file, byte by byte as the station's Setup page does.\n"
     "write writes such a file back into a monitor (about 30 seconds). A file of another size\n"
-    "      is refused.\n",
+    "      is refused.\n"
+    "  --monitor <port>  the monitor's serial port (see halvo-cli ports)\n"
+    "  --simulate        the built-in simulated monitor, on a virtual clock\n"
+    "  --out <file>      read: the file the colour data goes to\n"
+    "  --in <file>       write: the file the colour data comes from\n"
+    "  --log <file>      write the station log to a file\n"
+    "  -v, --verbose     print the station log as it is written\n",
     RunEeprom,
 };
 

@@ -23,7 +23,7 @@ extern const Subcommand kIdentifyCommand = {
     "  --simulate        the built-in simulated monitor, on a virtual clock\n"
     "  --json            one JSON object\n"
     "  --log <file>      write the station log to a file\n"
-    "  -v                print the station log as it is written\n",
+    "  -v, --verbose     print the station log as it is written\n",
     RunIdentify,
 };
 

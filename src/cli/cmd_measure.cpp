@@ -17,31 +17,21 @@ int RunMeasure(Args& args, CliIo& io);
 extern const Subcommand kMeasureCommand = {
     "measure",
     "take readings with the connected instrument",
-    "usage: halvo-cli measure (--simulate | --monitor <port>) [--instrument <name>] [--port <port>]\n"
-    "                         [--count N] [--continuous] [--json] [--log <file>] [-v]\n"
-    "                         [--speed <index>] [--duration <s>] [--calibration <index>] [--matrix <n>]\n"
-    "                         [--device <index>]\n\n"
+    "usage: halvo-cli measure --simulate [--instrument <name>] [--count N] [--continuous] [--json]\n"
+    "                         [--matrix <n>] [station options]\n"
+    "       halvo-cli measure [--monitor <port>] [--instrument <name>] [--port <port>] [--count N]\n"
+    "                         [--continuous] [--json] [--matrix <n>] [station options]\n\n"
     "Connects as the station does (the monitor is identified first when one is given), then takes\n"
     "readings through the measurement cycle and prints each as the reading list shows it, or with\n"
-    "--json as one object per line (x, y, u, vp, lv, cct, duv).\n"
-    "  --instrument <name>  CA-210, CA-310, K-10, PELKO, Spyder4, CS-200 or \"i1 Display\"\n"
-    "  --port <port>        the instrument's serial port\n"
-    "  --speed <index>      CS-200 \"Measurement speed\": 0 LTD.AUTO, 1 S-FAST, 2 FAST (default),\n"
-    "                       3 SLOW, 4 S-SLOW, 5 MANU, 6 AUTO\n"
-    "  --duration <s>       CS-200 \"Measurement Duration\" in seconds for MANU (the meter takes\n"
-    "                       at most 60)\n"
-    "  --calibration <index> \"Cal File\" entry: the Spyder4's display type, 0 Standard (default),\n"
-    "                       1 Normal-Gamut LCD/ CCFL, 2 Wide-Gamut LCD/ CCFL, 3 Normal-Gamut LCD/\n"
-    "                       White LED, 4 Wide-Gamut LCD/ RGB LED, 5 Wide-Gamut LCD/ CCFL2\n"
-    "  --matrix <n>         K-10: measure with calibration matrix n (0..93, see k10-matrices)\n"
-    "  --device <index>     PELKO: the entry of the device list the search fills (default the first)\n"
+    "--json as one object per line (x, y, u, vp, lv, cct, duv). Without --simulate, give the\n"
+    "monitor's or the instrument's port, or both.\n"
     "  --count N            readings to take (default 1; with --continuous, until interrupted)\n"
     "  --continuous         measure with \"Continuously\" checked instead of one \"Measure\" each\n"
-    "  --simulate           the built-in simulated monitor and instruments, on a virtual clock\n"
-    "  --pelko-devices N    with --simulate: spectroradiometers attached (default 1)\n"
-    "Settings not given (instrument, ports, line settings, waits, offsets) come from Config.ini\n"
-    "in the working directory, which the station rewrites as it always does.\n",
+    "  --json               one JSON object per reading\n"
+    "  --matrix <n>         K-10: measure with calibration matrix n (0..93, see k10-matrices)\n"
+    "Ctrl-C ends the readings and disconnects.\n",
     RunMeasure,
+    true,
 };
 
 namespace {

@@ -17,11 +17,12 @@ extern const Subcommand kPelkoSearchCommand = {
     "Runs the station's PELKO device search and prints the device list it fills, one entry per\n"
     "line with its index (the --device of measure) and the device's two identification values.\n"
     "The maker's core library libpelko_core.so is looked up in HALVO_VENDOR_PATH, then the\n"
-    "system's library path; with --simulate, the simulated station's stand-in is used.\n"
+    "installation's directory for the makers' libraries, then the system's library path; with\n"
+    "--simulate, the simulated station's stand-in is used when none of them has it.\n"
     "  --json               one object per device: {\"index\":0,\"device\":\"2106, 1001\"}\n"
-    "  -v                   print the station's log lines as they come\n"
     "Exits with 1 when no device was found.\n",
     RunPelkoSearch,
+    true,
 };
 
 namespace {

@@ -32,6 +32,7 @@ extern const Subcommand kVerifyCommand = {
     "Settings not given (instrument, ports, line settings, waits, offsets) come from Config.ini\n"
     "in the working directory.\n",
     RunVerify,
+    true,
 };
 
 namespace {

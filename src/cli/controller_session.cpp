@@ -3,12 +3,40 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/install_layout.h"
 #include "common/version.h"
 #include "instruments/vendor_library.h"
 #include "monitor/port_endpoint.h"
 #include "setup/setup_lists.h"
 
 namespace halvo::cli {
+
+const char* const kStationOptionsHelp =
+    "station options (the Setup page's choices; what is not given comes from Config.ini in the\n"
+    "working directory, which the station rewrites as it always does):\n"
+    "  --simulate            the built-in simulated station on a virtual clock: its monitor\n"
+    "                        (SIM-MONITOR), CA-210/CA-310 (SIM-CA) and K-10 (SIM-K10), and stand-ins\n"
+    "                        of the other instruments' libraries\n"
+    "  --seed N              with --simulate: the seed of the panel's and instruments' noise\n"
+    "                        (default 1)\n"
+    "  --pelko-devices N     with --simulate: spectroradiometers attached, 0..8 (default 1)\n"
+    "  --sim-model TEXT      with --simulate: the monitor's version text (default\n"
+    "                        \"TXM-600-HD-S V1.02\"); with --sim-info it chooses the uniformity method\n"
+    "  --sim-info N          with --simulate: its model-information byte (default 0x90)\n"
+    "  --monitor <port>      the monitor's serial port (see halvo-cli ports)\n"
+    "  --instrument <name>   CA-210, CA-310, K-10, PELKO, Spyder4, CS-200 or \"i1 Display\"\n"
+    "  --port <port>         the instrument's serial port (CA-210, CA-310, K-10)\n"
+    "  --speed <index>       CS-200 \"Measurement speed\": 0 LTD.AUTO, 1 S-FAST, 2 FAST, 3 SLOW,\n"
+    "                        4 S-SLOW, 5 MANU, 6 AUTO\n"
+    "  --duration <s>        CS-200 \"Measurement Duration\" in seconds for MANU (the meter takes\n"
+    "                        at most 60)\n"
+    "  --calibration <index> \"Cal File\" entry: the Spyder4's display type, 0 Standard,\n"
+    "                        1 Normal-Gamut LCD/ CCFL, 2 Wide-Gamut LCD/ CCFL, 3 Normal-Gamut LCD/\n"
+    "                        White LED, 4 Wide-Gamut LCD/ RGB LED, 5 Wide-Gamut LCD/ CCFL2\n"
+    "  --device <index>      PELKO: the entry of the device list the search fills (default the\n"
+    "                        first)\n"
+    "  --log <file>          write the station log to a file\n"
+    "  -v, --verbose         print the station log as it is written\n";
 
 bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* error) {
     options.simulate = args.takeFlag("--simulate");
@@ -142,7 +170,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
         }
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
-        VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
+        VendorLibrary::SetStandInDirectory(StandInLibraryDirectory());
     }
     CHalvoDlg::Options o;
     o.workingDirectory = ".";

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/subcommand.h"
+#include "common/install_layout_paths.h"
 #include "common/version.h"
 
 namespace halvo::cli {
@@ -46,17 +47,80 @@ int UsageError(const Subcommand& command, CliIo& io, const std::string& message)
     return kExitUsage;
 }
 
+const char* const kOverviewUsage =
+    "usage: halvo-cli <command> [arguments]\n"
+    "       halvo-cli <command> --help\n"
+    "       halvo-cli help [<command>]\n"
+    "       halvo-cli --version\n";
+
+const char* const kCliDescription =
+    "The command-line front end of the Halvo calibration station for Vorla broadcast monitors:\n"
+    "the station's colour science, monitor identification and EEPROM copies, readings with any\n"
+    "of the station's instruments, calibration runs, aging, and calibration data files.\n"
+    "Commands that connect a station run the same controller as the window (halvo) with the\n"
+    "Setup page's choices; with --simulate they run the built-in simulated station on a virtual\n"
+    "clock, where hours of station time pass in seconds.\n";
+
+std::string HelpText(const Subcommand& command) {
+    std::string text = command.usage;
+    if (command.stationOptions) {
+        text += "\n";
+        text += kStationOptionsHelp;
+    }
+    return text;
+}
+
+const std::vector<HelpSection>& OverviewSections() {
+    static const std::vector<HelpSection> sections = {
+        {"exit status",
+         "  0  the command did what was asked\n"
+         "  1  it failed: no connection, no answer, a run that failed, a file that could not be read\n"
+         "     or written; the reason is on standard error (and in the station log, see --log)\n"
+         "  2  the command line was not understood; the command's usage follows the message\n"},
+        {"environment",
+         "  HALVO_EXTRA_PORTS  colon-separated names added to the serial port list, e.g. the\n"
+         "                     pseudo-terminals halvo-sim prints\n"
+         "  HALVO_VENDOR_PATH  colon-separated directories searched first for the instrument\n"
+         "                     makers' libraries (libpelko_core.so for the PELKO, libkmsecs200.so for\n"
+         "                     the CS-200, libi1d3SDK.so for the i1 Display, libdccmtr.so for the\n"
+         "                     Spyder4); then the installation's directory for them,\n"
+         "                     <prefix>/" +
+             std::string(install_paths::kVendorInPrefix) +
+             "; then the system's library path;\n"
+             "                     with --simulate, last the simulated stand-ins\n"},
+        {"files",
+         "  Config.ini  the station's settings, in the working directory: read at the start of\n"
+         "              every command that connects a station and rewritten when a setting\n"
+         "              changes, as the window does\n"},
+    };
+    return sections;
+}
+
 namespace {
 
 void PrintOverview(std::FILE* to) {
-    std::fprintf(to,
-                 "usage: halvo-cli <command> [arguments]\n"
-                 "       halvo-cli <command> --help\n"
-                 "       halvo-cli --version\n\n"
-                 "Halvo station, command-line front end.\n\ncommands:\n");
+    std::fprintf(to, "%s\n%s\ncommands:\n", kOverviewUsage, kCliDescription);
     for (const Subcommand& c : Subcommands()) {
         std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
     }
+    for (const HelpSection& section : OverviewSections()) {
+        std::fprintf(to, "\n%s:\n%s", section.title.c_str(), section.text.c_str());
+    }
+}
+
+const Subcommand* Find(const std::string& name) {
+    for (const Subcommand& c : Subcommands()) {
+        if (name == c.name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+int UnknownCommand(CliIo& io, const std::string& name) {
+    std::fprintf(io.err, "halvo-cli: unknown command '%s'\n\n", name.c_str());
+    PrintOverview(io.err);
+    return kExitUsage;
 }
 
 }  // namespace
@@ -68,6 +132,14 @@ int RunCli(const std::vector<std::string>& argv, CliIo io) {
     }
     const std::string& name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
+        if (name == "help" && argv.size() > 2) {
+            const Subcommand* c = Find(argv[2]);
+            if (c == nullptr) {
+                return UnknownCommand(io, argv[2]);
+            }
+            std::fputs(HelpText(*c).c_str(), io.out);
+            return kExitOk;
+        }
         PrintOverview(io.out);
         return kExitOk;
     }
@@ -75,19 +147,16 @@ int RunCli(const std::vector<std::string>& argv, CliIo io) {
         std::fprintf(io.out, "halvo-cli %s\n", kVersionText);
         return kExitOk;
     }
-    for (const Subcommand& c : Subcommands()) {
-        if (name == c.name) {
-            Args args(std::vector<std::string>(argv.begin() + 2, argv.end()));
-            if (args.takeFlag("--help") || args.takeFlag("-h")) {
-                std::fputs(c.usage, io.out);
-                return kExitOk;
-            }
-            return c.run(args, io);
-        }
+    const Subcommand* c = Find(name);
+    if (c == nullptr) {
+        return UnknownCommand(io, name);
     }
-    std::fprintf(io.err, "halvo-cli: unknown command '%s'\n\n", name.c_str());
-    PrintOverview(io.err);
-    return kExitUsage;
+    Args args(std::vector<std::string>(argv.begin() + 2, argv.end()));
+    if (args.takeFlag("--help") || args.takeFlag("-h")) {
+        std::fputs(HelpText(*c).c_str(), io.out);
+        return kExitOk;
+    }
+    return c->run(args, io);
 }
 
 }  // namespace halvo::cli

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/install_layout.h"
 #include "common/version.h"
 #include "gui/gui_args.h"
 #include "gui/station_app.h"
@@ -39,9 +40,13 @@ int main(int argc, char** argv) {
 
     StationAppOptions options;
     options.simulate = args.simulate;
-    // The station's sounds are looked for in the working directory, as always; the copies built
-    // next to the program stand in when it has none.
-    options.soundDirectories = {".", QApplication::applicationDirPath().toStdString()};
+    // The station's sounds are looked for in the working directory, as always; the installed
+    // copies, or those built next to the program, stand in when it has none.
+    options.soundDirectories = {"."};
+    if (const std::string installed = halvo::InstalledSoundDirectory(); !installed.empty()) {
+        options.soundDirectories.push_back(installed);
+    }
+    options.soundDirectories.push_back(QApplication::applicationDirPath().toStdString());
     StationApp station(options);
     station.start();
     station.window().show();

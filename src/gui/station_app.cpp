@@ -1,5 +1,6 @@
 #include "gui/station_app.h"
 
+#include "common/install_layout.h"
 #include "common/version.h"
 #include "gui/alsa_sound_output.h"
 #include "instruments/vendor_library.h"
@@ -22,7 +23,7 @@ StationApp::StationApp(StationAppOptions options) : options_(std::move(options))
         config.ca.seed = options_.seed * 31u + 7u;
         sim_ = std::make_unique<sim::SimStation>(*scheduler_, config);
         sim_->install();
-        VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
+        VendorLibrary::SetStandInDirectory(StandInLibraryDirectory());
     }
     SoundOutput* sound = options_.sound;
     if (!sound) {

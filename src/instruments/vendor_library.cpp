@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/install_layout.h"
+
 namespace halvo {
 namespace {
 
@@ -53,6 +55,10 @@ bool VendorLibrary::open(const std::string& fileName) {
                 candidates.push_back(dir + "/" + fileName);
             }
         }
+    }
+    const std::string installed = VendorLibraryDirectory();
+    if (!installed.empty()) {
+        candidates.push_back(installed + "/" + fileName);
     }
     candidates.push_back(fileName);  // the system loader's path
     if (!StandIns().empty()) {

@@ -4,7 +4,8 @@
 // reported when that instrument is connected, never at start-up, and never crashes.
 //
 // Search order for a library file name ("libpelko_core.so"): the directories in
-// HALVO_VENDOR_PATH (colon-separated), then the system's loader path; with the simulated station
+// HALVO_VENDOR_PATH (colon-separated), then the installation's directory for the makers'
+// libraries (VendorLibraryDirectory), then the system's loader path; with the simulated station
 // enabled, last the directory of the simulated stand-ins (SetStandInDirectory).
 
 #include <string>

@@ -26,7 +26,8 @@
 
 #include <stdint.h>
 
-#include "radiometric/pelko_core_abi.h"
+/* Beside this header, in the source tree as where it is installed. */
+#include "pelko_core_abi.h"
 
 #ifdef __cplusplus
 extern "C" {

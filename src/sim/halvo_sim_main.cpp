@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "common/version.h"
 #include "sim/pty_server.h"
 #include "sim/sim_station.h"
 #include "station/scheduler.h"
@@ -20,7 +21,8 @@ void OnSignal(int) {
 }
 
 const char* kUsage =
-    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE]\n\n"
+    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE]\n"
+    "       halvo-sim --help | --version\n\n"
     "Serves the simulated Vorla monitor, a simulated CA-210 and a simulated K-10 on\n"
     "pseudo-terminals and prints one line per device: \"monitor <path>\", \"ca <path>\",\n"
     "\"k10 <path>\". Runs in real time until interrupted.\n"
@@ -46,6 +48,10 @@ int main(int argc, char** argv) {
     cli::Args args(std::vector<std::string>(argv + 1, argv + argc));
     if (args.takeFlag("--help") || args.takeFlag("-h")) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.takeFlag("--version")) {
+        std::printf("halvo-sim %s\n", kVersionText);
         return 0;
     }
     sim::SimStationConfig config;
