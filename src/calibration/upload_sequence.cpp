@@ -30,9 +30,9 @@ constexpr int kFirstTablePacket = 3;
 constexpr int kSaveTable = kFirstTablePacket + 64;
 constexpr int kNextSpace = kSaveTable + 1;
 
-int FirstSpace(uint8_t mask, int from) {
+int FirstSpace(const CalibrationData& d, int from) {
     for (int n = from; n < kColorSpaceCount; ++n) {
-        if ((mask & (1u << n)) != 0) {
+        if ((d.colorSpaceMask & (1u << n)) != 0 && HoldsColourSpaceCalibration(d, n)) {
             return n;
         }
     }
@@ -44,6 +44,14 @@ uint32_t PackGains(const Rgb8& g) {
 }
 
 }  // namespace
+
+// The single-level file form carries all five colour spaces whatever was calibrated, and loading
+// it marks them all; a space whose white was never found has no gains, and replaying it would
+// turn that colour space's white off. Such a space is left as the monitor has it.
+bool HoldsColourSpaceCalibration(const CalibrationData& d, int space) {
+    const ColorSpaceEntry& white = d.entry(space, kSlotWhite, 0);
+    return white.r != 0 || white.g != 0 || white.b != 0;
+}
 
 void UploadSequence::start() {
     CalibrationContext& c = engine_.context();
@@ -173,10 +181,16 @@ void UploadSequence::prepareColorSpaces() {
         c.send(MonitorCommand::SetColorSpace, 0, 2000);
         c.send(MonitorCommand::DrawPattern, 0xFFFFFF, 1000);
     }
+    for (int n = 0; d.colorSpacePresent && n < kColorSpaceCount; ++n) {
+        if ((d.colorSpaceMask & (1u << n)) != 0 && !HoldsColourSpaceCalibration(d, n)) {
+            c.logLine(Format("%s holds no calibration; the monitor keeps its own.",
+                             kColorSpaceListNames[static_cast<size_t>(n)]));
+        }
+    }
     phase_ = kPhaseColorSpaces;
     // The replay begins with the first colour space the data holds; a set without BT.709 would
     // otherwise write an empty table into the BT.709 slot.
-    k_ = std::max(FirstSpace(d.colorSpaceMask, 0), 0) << 12;
+    k_ = std::max(FirstSpace(d, 0), 0) << 12;
     y_ = 0;
     next(10);
 }
@@ -184,7 +198,7 @@ void UploadSequence::prepareColorSpaces() {
 void UploadSequence::replayColorSpace() {
     CalibrationContext& c = engine_.context();
     const CalibrationData& d = c.page.data;
-    if (!d.colorSpacePresent || FirstSpace(d.colorSpaceMask, 0) < 0) {
+    if (!d.colorSpacePresent || FirstSpace(d, 0) < 0) {
         k_ = 0;
         phase_ = kPhaseWhiteGains;
         next(10);
@@ -266,7 +280,7 @@ void UploadSequence::replayPatch(int space) {
 
 void UploadSequence::nextColorSpace(int after) {
     CalibrationContext& c = engine_.context();
-    const int n = FirstSpace(c.page.data.colorSpaceMask, after + 1);
+    const int n = FirstSpace(c.page.data, after + 1);
     if (n >= 0) {
         k_ = n << 12;
         y_ = 0;

@@ -49,7 +49,7 @@ std::string Contents(const CalibrationData& d) {
     if (d.colorSpacePresent) {
         std::string spaces;
         for (int n = 0; n < kColorSpaceCount; ++n) {
-            if ((d.colorSpaceMask & (1u << n)) != 0) {
+            if ((d.colorSpaceMask & (1u << n)) != 0 && HoldsColourSpaceCalibration(d, n)) {
                 spaces += std::string(spaces.empty() ? "" : " ") + kColorSpaceListNames[static_cast<size_t>(n)];
             }
         }

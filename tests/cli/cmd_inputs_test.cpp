@@ -82,5 +82,34 @@ TEST_F(CliInputs, AgingWritesOneRecordAtTheStartAndOnePerPeriod) {
     EXPECT_EQ(text.find("Time:4"), std::string::npos);
 }
 
+TEST_F(CliInputs, CopyWritesASavedCalibrationIntoTheMonitor) {
+    auto r = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--color-space", "EBU", "--targets", "2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    r = RunCliCaptured({"copy", "--simulate", "VRL000001.cal", "--log", "copy.log"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("Copied            gamma table, colour spaces EBU at 1 level(s), white gains"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("Calibration data is copied successfully."), std::string::npos);
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile("copy.log", log, nullptr));
+    EXPECT_NE(log.find("SYS:Copying data to a monitor now. Please wait until it completes."), std::string::npos);
+    EXPECT_NE(log.find("SYS:Set ColorSpace White(2,"), std::string::npos);
+
+    // Data the copy's checks refuse: the table's first entry is not 0.
+    std::string cal;
+    ASSERT_TRUE(ReadWholeFile("VRL000001.cal", cal, nullptr));
+    const size_t table = cal.find("\nM,0,0\r");
+    ASSERT_NE(table, std::string::npos) << "the gamma table's first line";
+    cal.replace(table, 6, "\nM,0,1");
+    ASSERT_TRUE(WriteFileAtomically("bad.cal", cal, nullptr));
+    r = RunCliCaptured({"copy", "--simulate", "bad.cal"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Invalid gamma table."), std::string::npos) << r.err;
+
+    EXPECT_EQ(RunCliCaptured({"copy", "--simulate", "missing.cal"}).exitCode, 1);
+    EXPECT_EQ(RunCliCaptured({"copy", "--simulate"}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace halvo
