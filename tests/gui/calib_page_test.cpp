@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -229,6 +230,37 @@ TEST_F(CalibrationTab, LoadingACalFileFillsTheTab) {
     EXPECT_NE(text.find("\r\nI,VRL000042\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nG,5,0.1903(0.2806),0.4399(0.2883), 100.0,10012, 100.3,0.0002,192,235,223\r\n"),
               std::string::npos);
+}
+
+TEST_F(CalibrationTab, CopyWritesTheLoadedDataIntoTheMonitorWithProgress) {
+    openConnected();
+    ASSERT_TRUE(calib().loadFile(kCalFile));
+    clock.runFor(10);
+    // "Do you want to copy?" answered Yes.
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "All color data will be changed. Do you want to copy?");
+        box->button(QMessageBox::Yes)->click();
+    });
+    QTest::mouseClick(find<QPushButton>("copyData"), Qt::LeftButton);
+    clock.runFor(60000);
+    QApplication::processEvents();
+    ASSERT_TRUE(app->station().engine().upload().running());
+    // Nothing else may talk to the monitor meanwhile; the bar and the status show the progress.
+    EXPECT_EQ(usable(), QStringList());
+    EXPECT_FALSE(find<QPushButton>("measureButton")->isEnabled());
+    EXPECT_TRUE(find<QLabel>("statusText")->text().endsWith("%"));
+    EXPECT_NE(find<QLabel>("statusText")->text(), "  0%");
+
+    clock.runUntil([&] { return !app->station().engine().upload().running(); }, 3600000);
+    QApplication::processEvents();
+    EXPECT_EQ(app->ui().messages().back(), "Calibration data is copied successfully.\n Please restart monitor.");
+    EXPECT_EQ(find<QLabel>("statusText")->text(), "100%");
+    EXPECT_TRUE(find<QPushButton>("copyData")->isEnabled());
+    auto* message = app->window().findChild<QMessageBox*>("stationMessage");
+    ASSERT_NE(message, nullptr);
+    message->close();
 }
 
 TEST_F(CalibrationTab, OperatorActionsReachTheStation) {

@@ -3,15 +3,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "common/file_io.h"
 #include "gui/spin_field.h"
@@ -249,6 +252,52 @@ TEST_F(Window, FailureAndCopyNoticesAnswerTheStation) {
     EXPECT_EQ(warning->findChild<QLineEdit*>("target")->text(), "VRL000002");
     warning->reject();
     EXPECT_FALSE(warning->isVisible());
+}
+
+TEST_F(Window, AgingRunsFromTheSetupPageAndItsRecordsAreSavedToAFile) {
+    open(true);
+    QTest::mouseClick(find<QPushButton>("connectButton"), Qt::LeftButton);
+    clock.runFor(6000);
+    auto* time = find<QLineEdit>("agingTime");
+    auto* period = find<QLineEdit>("measurePeriod");
+    time->selectAll();
+    QTest::keyClicks(time, "3");
+    QTest::keyClick(time, Qt::Key_Return);
+    period->selectAll();
+    QTest::keyClicks(period, "1");
+    QTest::keyClick(period, Qt::Key_Return);
+    auto* start = find<QPushButton>("agingStart");
+    QTest::mouseClick(start, Qt::LeftButton);
+    clock.runFor(90000);
+    QApplication::processEvents();
+    EXPECT_EQ(start->text(), "Stop");
+    auto* bar = find<QProgressBar>("agingProgress");
+    EXPECT_GT(bar->value(), bar->minimum());
+    EXPECT_LT(bar->value(), bar->maximum());
+
+    clock.runUntil([&] { return app->station().task().CalibrationState == kTaskIdle; }, 600000);
+    QApplication::processEvents();
+    EXPECT_EQ(start->text(), "Start");
+    ASSERT_GE(app->station().agingLines.size(), 3u);
+
+    const QString path = QString::fromStdString(directory + "/aging.txt");
+    QTimer::singleShot(0, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::mouseClick(find<QPushButton>("agingSave"), Qt::LeftButton);
+    clock.runFor(100);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(path.toStdString(), text, nullptr));
+    EXPECT_EQ(text, [&] {
+        std::string lines;
+        for (const std::string& line : app->station().agingLines) {
+            lines += line + "\r\n";
+        }
+        return lines;
+    }());
 }
 
 }  // namespace
