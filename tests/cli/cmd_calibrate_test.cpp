@@ -6,29 +6,14 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliCalibrate : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_calibrate_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ + "/out");
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliCalibrate : public test::InScratchDirectory {};
 
 TEST_F(CliCalibrate, RunsGammaAndWhitesAndSavesTheDataAndTheLog) {
     const auto r = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--gamma-step", "16", "--targets", "2,4",

@@ -6,29 +6,14 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliInputs : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_inputs_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliInputs : public test::InScratchDirectory {};
 
 TEST_F(CliInputs, AdcSwitchesToTheAnalogueInputAndRunsTheMonitorsCalibration) {
     const auto r = RunCliCaptured({"adc", "--simulate", "--source", "YPbPr", "--log", "adc.log"});

@@ -11,6 +11,7 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
@@ -29,22 +30,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // Config.ini is read and written in the working directory: each case runs in its own.
-class CliK10 : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_k10_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliK10 : public test::InScratchDirectory {};
 
 TEST_F(CliK10, ListsTheSimulatedMatrices) {
     const auto r = RunCliCaptured({"k10-matrices", "--simulate"});

@@ -6,26 +6,15 @@
 #include <filesystem>
 
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliMeasureLibrary : public ::testing::Test {
+class CliMeasureLibrary : public test::InScratchDirectory {
 protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_measure_library_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
     static int lines(const std::string& text) {
         int n = 0;
         for (char c : text) {
@@ -33,8 +22,6 @@ protected:
         }
         return n;
     }
-    std::filesystem::path previous_;
-    std::string dir_;
 };
 
 TEST_F(CliMeasureLibrary, EachInstrumentMeasuresTheSimulatedPanel) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
@@ -13,23 +14,7 @@ using test::RunCliCaptured;
 
 // Config.ini is read and written in the working directory, as by the station: run each case in
 // a directory of its own.
-class CliMeasure : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_measure_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliMeasure : public test::InScratchDirectory {};
 
 TEST_F(CliMeasure, PrintsFiveReadingsOfTheSimulatedPanelAsJson) {
     const auto r = RunCliCaptured({"measure", "--simulate", "--instrument", "CA-210", "--count", "5", "--json"});

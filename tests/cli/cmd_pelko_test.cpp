@@ -8,29 +8,14 @@
 #include <iterator>
 
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliPelko : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_pelko_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliPelko : public test::InScratchDirectory {};
 
 TEST_F(CliPelko, SearchListsTheDevicesWithTheirIndices) {
     const auto two = RunCliCaptured({"pelko-search", "--simulate", "--pelko-devices", "2"});

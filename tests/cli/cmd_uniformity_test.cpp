@@ -11,29 +11,14 @@
 #include "common/file_io.h"
 #include "sim/sim_station.h"
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliUniformity : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_uniformity_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ + "/out");
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path previous_;
-    std::string dir_;
-};
+class CliUniformity : public test::InScratchDirectory {};
 
 double NumberAfter(const std::string& text, const std::string& key) {
     const size_t at = text.find(key);

@@ -7,34 +7,21 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/working_directory.h"
 
 namespace halvo {
 namespace {
 
 using test::RunCliCaptured;
 
-class CliVerify : public ::testing::Test {
+class CliVerify : public test::InScratchDirectory {
 protected:
-    void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        dir_ = ::testing::TempDir() + "halvo_cli_verify_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
     std::string read(const std::string& name) {
         std::string text;
         std::string error;
         EXPECT_TRUE(ReadWholeFile(dir_ + "/" + name, text, &error)) << error;
         return text;
     }
-    std::filesystem::path previous_;
-    std::string dir_;
 };
 
 TEST_F(CliVerify, AnUncalibratedMonitorFailsAndTheTextReportHoldsItsValues) {
