@@ -173,8 +173,9 @@ void ColourSpaceCalibration::iterate(Position p) {
     ReadingDifference(reading, target_);
 
     // A secondary after a primary that could not be reached aims at the line between the
-    // primaries as they were measured.
-    if (secondaryProjection && i == 0 && p.colour >= kSlotYellow) {
+    // primaries as they were measured, from its second reading on (the first one is corrected
+    // towards the colour space's own target).
+    if (secondaryProjection && i == 1 && p.colour >= kSlotYellow) {
         static constexpr int kEnds[3][2] = {{0, 1}, {1, 2}, {2, 0}};  // Y: R-G, C: G-B, M: B-R
         const auto& a = measuredPrimaries[static_cast<size_t>(kEnds[p.colour - kSlotYellow][0])];
         const auto& b = measuredPrimaries[static_cast<size_t>(kEnds[p.colour - kSlotYellow][1])];
