@@ -203,6 +203,9 @@ int RunDemo(Args& args, CliIo& io) {
     }
     session.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 5000);
     InstallChartPainter(station);
+    // The reports' header names the monitor's serial number and the tester; say what they are.
+    station.setup().serialNumber.text = "SIMULATED";
+    station.setup().testedBy.text = "halvo-cli demo";
     // Whatever fails from here on, the log shows why.
     auto fail = [&]() {
         station.chartPainter = nullptr;

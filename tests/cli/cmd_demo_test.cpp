@@ -87,6 +87,9 @@ TEST_F(CliDemo, TheFullRunLeavesItsFilesAndTheCalibratedMonitorPasses) {
     for (const char* sheet : {"Measure", "Native", "BT.709", "EBU", "D-Cinema"}) {
         EXPECT_NE(workbook.find(std::string("name=\"") + sheet + "\""), std::string::npos) << sheet << workbook;
     }
+    const std::string& strings = zip->at("xl/sharedStrings.xml");
+    EXPECT_NE(strings.find("TXM-600-HD-S V1.02 (SIMULATED)"), std::string::npos);
+    EXPECT_NE(strings.find("halvo-cli demo"), std::string::npos);
     const std::string text = read("out/VRL000001Verify.txt");
     EXPECT_EQ(text.rfind("\r\n\tMonitor ID : VRL000001\r\n", 0), 0u) << text.substr(0, 80);
     EXPECT_NE(text.find("ColorSpace : EBU"), std::string::npos);
