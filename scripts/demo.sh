@@ -1,11 +1,18 @@
 #!/bin/sh
-# The main job on this build: the station's evaluation of the named white points.
+# The main job on the built-in simulated station (halvo-cli demo): a verification of the
+# uncalibrated monitor, a full automatic calibration and the verification after it. The files go
+# to demo-out/ (emptied first); the demo's Config.ini stays there too, so a Config.ini of the
+# checkout is neither read nor changed.
 set -eu
-cli="${1:-build}/src/cli/halvo-cli"
-for source in A D65 E; do
-  echo "== halvo-cli color source $source"
-  "$cli" color source "$source"
-  echo
-done
-echo "== halvo-cli color kelvin 9300"
-"$cli" color kelvin 9300
+build="${1:-build}"
+out="${DEMO_OUT:-demo-out}"
+cli="$(cd "$build" && pwd)/src/cli/halvo-cli"
+if [ ! -x "$cli" ]; then
+  echo "demo: $cli is missing; run make build first" >&2
+  exit 1
+fi
+rm -rf "$out"
+mkdir -p "$out"
+status=0
+(cd "$out" && "$cli" demo --out .) || status=$?
+exit $status

@@ -21,6 +21,7 @@ extern const Subcommand kMeasureCommand;
 extern const Subcommand kPortsCommand;
 extern const Subcommand kPelkoSearchCommand;
 extern const Subcommand kVerifyCommand;
+extern const Subcommand kDemoCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
@@ -38,6 +39,7 @@ const std::vector<Subcommand>& Subcommands() {
         kPelkoSearchCommand,
         kCaldataCommand,
         kVerifyCommand,
+        kDemoCommand,
     };
     return commands;
 }

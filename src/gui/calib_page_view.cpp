@@ -18,9 +18,9 @@ namespace halvo::gui {
 namespace {
 
 // The widest text each column shows: labels and targets as the station formats them, measured
-// values, gains.
+// values (the white list's Δuv is "%7.5lf", eight characters when negative), gains.
 constexpr std::array<const char*, 10> kWhiteSamples = {
-    "JUDD-OFFSET", "0.0000(0.0000)", "0.0000(0.0000)", "0000.0", "00000", "0000.0", "-0.0000", "000", "000", "000"};
+    "JUDD-OFFSET", "0.0000(0.0000)", "0.0000(0.0000)", "0000.0", "00000", "0000.0", "-0.00000", "000", "000", "000"};
 constexpr std::array<const char*, 11> kColorSamples = {"Magenta", "0.0000", "0.0000", "0000.0", "0.0000", "0.0000",
                                                        "0000.0",  "-0.0000", "-000", "-000", "-000"};
 constexpr std::array<const char*, kUniformityCellCount> kUniformitySamples = {

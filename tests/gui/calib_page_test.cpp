@@ -324,6 +324,17 @@ TEST_F(CalibrationTab, OperatorActionsReachTheStation) {
 namespace halvo::gui {
 namespace {
 
+TEST_F(CalibrationTab, TheWhiteListHasRoomForANegativeDuv) {
+    openConnected();
+    // A white point's Δuv is written "%7.5lf": eight characters when it is negative.
+    calib().whiteList.rows[2].cells[6] = "-0.00028";
+    app->ui().refresh();
+    ASSERT_EQ(cell("whiteList", 2, 6), "-0.00028");
+    QTableWidget* list = find<QTableWidget>("whiteList");
+    // 14: the room for the cell's margins that the table gives each column's widest text.
+    EXPECT_GE(list->columnWidth(6), list->fontMetrics().horizontalAdvance("-0.00028") + 14);
+}
+
 TEST_F(CalibrationTab, CalibrateRunsTheWhitePointLiveAndStopEndsARun) {
     openConnected();
     // One white point only, no gamma: a short run on the virtual clock.

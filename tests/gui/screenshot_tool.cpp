@@ -1,6 +1,6 @@
 // Takes the window's pictures for the README and for looking at it: the Setup page after
 // connecting to the simulated station, the Calibration page with a calibration data file
-// loaded, the completion notice and the About box. It also lists
+// loaded and during a run, the completion notice and the About box. It also lists
 // the keyboard focus chain and any label or button whose text does not fit its widget.
 //
 //   halvo_gui_screenshots OUTPUT_DIR [WIDTH HEIGHT] [--frames]
@@ -125,6 +125,48 @@ void TakeMeasurePicture(const QString& out, int width, int height, const std::fi
     station.onConnectClicked(false);
 }
 
+// The Calibration page during a full run on the virtual clock (gamma, BT.709 and EBU, the white
+// points): the colour-space table filled, the white points half done, the progress bar.
+void TakeCalibratingPicture(const QString& out, int width, int height, const std::filesystem::path& scratch) {
+    VirtualScheduler clock;
+    test::RecordingSound sound;
+    StationAppOptions options;
+    options.simulate = true;
+    options.workingDirectory = scratch.string();
+    options.sound = &sound;
+    options.scheduler = &clock;
+    StationApp app(options);
+    app.start();
+    MainWindow& window = app.window();
+    window.resize(width, height);
+    window.show();
+    CHalvoDlg& station = app.station();
+    station.onConnectClicked(true);
+    clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
+    Ccalib& page = station.calib();
+    page.onGammaToggled(true);
+    page.onColorSpaceToggled(true);
+    for (int n = 0; n < kColorSpaceCount; ++n) {
+        page.onTargetBoxToggled(n, n == 0 || n == 2);
+    }
+    station.onTabChanged(kTabCalibration);
+    window.findChild<QTabWidget*>("tabs")->setCurrentIndex(kTabCalibration);
+    page.onAutoCalibration();
+    const bool reached = clock.runUntil(
+        [&] {
+            return station.task().CalibrationState == kTaskWhitePoint && station.engine().whitePoint().iterations[4] > 0;
+        },
+        4 * 3600000);
+    std::printf("calibration %s the fifth white point\n", reached ? "reached" : "DID NOT REACH");
+    window.refresh();
+    test::ProcessEventsUntil([] { return false; }, 300);
+    ReportCutOffTexts(&window);
+    Save(&window, out + "/main_window_calibrating.png");
+    page.onAutoCalibration();  // stop
+    clock.runFor(2000);
+    station.onConnectClicked(false);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,6 +260,7 @@ int main(int argc, char** argv) {
     window.findChild<QPushButton*>("connectButton")->click();
     }
     TakeMeasurePicture(out, width, height, scratch);
+    TakeCalibratingPicture(out, width, height, scratch);
     std::filesystem::remove_all(scratch);
     return reading ? 0 : 1;
 }
