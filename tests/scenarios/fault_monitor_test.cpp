@@ -7,6 +7,7 @@
 #include <string>
 
 #include "scenarios/fault_fixture.h"
+#include "scenarios/uniformity_fixture.h"
 
 namespace halvo {
 namespace {
@@ -269,6 +270,35 @@ TEST_F(MonitorFaults, PulledDuringACopyIsNotReportedAsCopied) {
     station->handleOperatorCommand(2, 10);
     ASSERT_TRUE(scheduler.runUntil([&] { return !ui.messages.empty(); }, 20 * 60 * 1000));
     EXPECT_EQ(ui.messages.back(), "Calibration data is copied successfully.\n Please restart monitor.");
+}
+
+using UniformityFaults = test::UniformityFixture;
+
+TEST_F(UniformityFaults, PulledBetweenPlacesRefusesThePressAndTheWalkResumesThere) {
+    // The walk waits for the operator between places, with no task running: the pull shows at
+    // the next press, which names the monitor and starts nothing.
+    connectAs("TXM-600 V1.00", 0x80);
+    ASSERT_TRUE(press());
+    ASSERT_TRUE(press());
+    ASSERT_TRUE(walk().awaitingOperator());
+    const int resume = station->engine().uniformityResumeCount;
+    const auto eeprom = sim->monitor().eeprom();
+    sim->monitor().faults().unplugged = true;
+    run(10000);
+    EXPECT_FALSE(station->links().monitorAlive());
+    station->onClearLog();
+    page().onAutoCalibration();
+    run(5000);
+    EXPECT_EQ(station->log().text(), "SYS:Monitor is not connected.\n");
+    EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
+    EXPECT_EQ(station->engine().uniformityResumeCount, resume) << "the places measured are kept";
+    EXPECT_EQ(sim->monitor().eeprom(), eeprom);
+
+    sim->monitor().faults().unplugged = false;
+    run(3000);
+    ASSERT_TRUE(walkToTheEnd());
+    EXPECT_EQ(walk().completedRuns, 1);
+    EXPECT_EQ(presses, 9) << "no place is measured twice";
 }
 
 }  // namespace
