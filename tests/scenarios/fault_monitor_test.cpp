@@ -76,6 +76,21 @@ TEST_F(MonitorFaults, PulledDuringGammaFailsTheRun) {
     goOn();
 }
 
+TEST_F(MonitorFaults, TheOperatorCanStopARunWhoseMonitorIsGoneBeforeTheStationNotices) {
+    choose(true, 0, {4});
+    page().onAutoCalibration();
+    run(20000);
+    cable().unplugged = true;
+    run(1000);
+    page().onAutoCalibration();
+    run(10);
+    EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
+    EXPECT_TRUE(logHas("SYS:Calibration execution(0)\nSYS:Calibration stopped by user.\n"));
+    run(20000);
+    EXPECT_FALSE(ui.notices.failureOpen) << "a stopped run is not failed afterwards";
+    goOn();
+}
+
 TEST_F(MonitorFaults, PulledDuringTheGammaTableUploadFailsAtTheNextReading) {
     choose(true, 0, {4});
     const auto tableBefore = sim->monitor().calibration().gammaTable;
