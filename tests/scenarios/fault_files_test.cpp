@@ -175,7 +175,7 @@ protected:
 };
 
 TEST_F(DamagedFiles, ACalFileThatIsNotWholeLeavesThePageAsItWas) {
-    const std::string good = calibratedSet();
+    calibratedSet();
     const std::string path = file("damaged.cal");
     const std::string held = WriteCalFile(page().data);
 
