@@ -45,6 +45,12 @@ void CHalvoDlg::timerIdentify() {
         scheduler_.arm(kTimerIdentify, *next);
         return;
     }
+    if (identification_.validAnswers() == 0) {
+        // Without this the only sign is the indicator, and the next calibration is refused as
+        // an unsupported model.
+        ui_.playSound(Sound::Error, false);
+        log_.logMessage("The monitor did not answer. Check its cable and port, then connect again.", kChannelSys);
+    }
     scheduler_.arm(kTimerPrepare, 10);
 }
 
@@ -95,6 +101,9 @@ void CHalvoDlg::timerRead() {
         }
 
         const RawReading raw = instrument_ ? instrument_->read() : RawReading();
+        if (abandonRunOnLostLink(raw.ok)) {
+            return;
+        }
         if (!raw.ok) {
             scheduler_.arm(kTimerTrigger, raw.retryMs);
             return;

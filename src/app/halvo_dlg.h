@@ -212,6 +212,8 @@ private:
     void timerCountdown();
     void runTaskTable();
     void taskUnavailable();
+    // A calibration whose monitor or instrument stopped answering is failed; true when it was.
+    bool abandonRunOnLostLink(bool readingTaken);
     void stopTimers(int first, int last);
 
     void resetTaskState();
@@ -266,6 +268,8 @@ private:
     std::unique_ptr<CalibrationEngine> engine_;
     std::deque<std::pair<int, int>> posted_;
     std::unique_ptr<MeasurementWorkflow> measurement_;
+    // Since when the running calibration has had no reading (-1: it had one last time).
+    int64_t failedReadsSinceMs_ = -1;
 };
 
 }  // namespace halvo

@@ -353,6 +353,11 @@ void CHalvoDlg::eepromWrite() {
             ui_.refresh();
         }
     });
+    std::string error;
+    if (!eeprom_.verifyWrite(eepromImage, &error)) {
+        ui_.playSound(Sound::Error, false);
+        ui_.messageBox(error);
+    }
     ui_.refresh();
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 #include "caldata/calib_page.h"
 #include "caldata/copy_check.h"
@@ -38,6 +39,26 @@ std::string WithDefaultExtension(const std::string& path, const char* extension)
 
 const char* Mark(bool present) { return present ? "O \n" : "X \n"; }
 
+// A log import that found none of the four kinds of data the load message lists (and no
+// white-list cells) read a file that is not a station log, or one cut before any result:
+// taking it would replace the page's set with an empty one.
+bool NothingImported(const CalFileLoad& load) {
+    const CalibrationData& d = load.data;
+    const bool gains = std::any_of(d.targetGains.begin(), d.targetGains.end(),
+                                   [](const Rgb8& g) { return g[0] != 0 || g[1] != 0 || g[2] != 0; });
+    const bool cells = std::any_of(load.gainColumnsSet.begin(), load.gainColumnsSet.end(),
+                                   [](uint16_t bits) { return bits != 0; });
+    return !d.gammaPresent && !d.uniformityPresent && !d.colorSpacePresent && !gains && !cells;
+}
+
+// A target cell the white-point search can use: it starts with a number ("0.1978(0.3127)").
+bool LeadsWithNumber(const std::string& cell) {
+    const char* begin = cell.c_str();
+    char* end = nullptr;
+    std::strtod(begin, &end);
+    return end != begin;
+}
+
 }  // namespace
 
 // ---- Calibration data ----
@@ -57,8 +78,9 @@ bool Ccalib::loadFile(const std::string& path) {
     }
     const std::string title = FileTitle(path);
     const std::string defaultId = title.substr(0, 9);
-    const CalFileLoad load = IsLogPath(path) ? ImportLog(text, defaultId) : ReadCalFile(text, defaultId);
-    if (!load.formatOk) {
+    const bool log = IsLogPath(path);
+    const CalFileLoad load = log ? ImportLog(text, defaultId) : ReadCalFile(text, defaultId);
+    if (!load.formatOk || (log && NothingImported(load))) {
         // A file that is not calibration data leaves the set the page holds as it was.
         ui_.messageBox(kFormatMessage);
         return false;
@@ -193,7 +215,13 @@ void Ccalib::loadTargets() {
         return;
     }
     const TargetFileLoad load = ReadTargetFile(text);
-    if (load.rows.empty()) {
+    // Rows whose cells are not numbers are kept as the operator may still fill them in, but a
+    // file in which no row holds a target (a binary file, another program's text) is not a
+    // target file: taking it would put its bytes in place of every row of the list.
+    const bool anyTarget = std::any_of(load.rows.begin(), load.rows.end(), [](const TargetRow& row) {
+        return std::all_of(row.cells.begin(), row.cells.end(), LeadsWithNumber);
+    });
+    if (load.rows.empty() || !anyTarget) {
         // An empty list would leave nothing to calibrate; a file without rows is not a target file.
         log_.logMessage(FileName(*path) + ": no target rows; the list is left as it was", kChannelSys);
         return;

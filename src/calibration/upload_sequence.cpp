@@ -43,6 +43,22 @@ uint32_t PackGains(const Rgb8& g) {
     return static_cast<uint32_t>(g[0]) | static_cast<uint32_t>(g[1]) << 8 | static_cast<uint32_t>(g[2]) << 16;
 }
 
+// Nothing the copy sends is answered outside the colour-space replay, so a monitor that went
+// away takes the whole copy in silence. Before the copy is called a success, it has to answer
+// a keep-alive.
+bool MonitorAnswers(CalibrationContext& c) {
+    SerialLink& link = c.monitor.link();
+    link.purge();
+    c.send(MonitorCommand::KeepAlive, 0, 0);
+    for (int waited = 0; waited < 500; waited += 10) {
+        c.scheduler.sleep(10);
+        if (!link.readChunk().empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 // The single-level file form carries all five colour spaces whatever was calibrated, and loading
@@ -335,6 +351,18 @@ void UploadSequence::sendPanelGammaCodes() {
 
 void UploadSequence::finish() {
     CalibrationContext& c = engine_.context();
+    if (!MonitorAnswers(c)) {
+        abort();
+        c.task.CalibrationState = kTaskIdle;
+        c.scheduler.arm(kTimerTrigger, 1000);
+        c.ui.playSound(Sound::Error, false);
+        const std::string message =
+            "The monitor stopped answering during the copy; it may not hold the calibration data. "
+            "Check the cable and copy again.";
+        c.log.logMessage(message, kChannelSys);
+        c.ui.messageBox(message);
+        return;
+    }
     running_ = false;
     c.task.CalibrationState = kTaskIdle;
     k_ = 0;

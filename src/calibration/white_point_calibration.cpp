@@ -208,7 +208,12 @@ void WhitePointCalibration::iterate() {
     }
     step += 1;
 
-    if (i >= kMaxIterations || (step > 2 && gainHistory[ii] == RgbGain{255, 255, 255})) {
+    // Gains run down to nothing are as far from a white as gains run up to full: a black screen
+    // accepted as the preset would be a failure reported as success. A preset that starts at
+    // nothing (a search given up before left it so) is searched up from there.
+    const bool exhausted =
+        gainHistory[ii] == RgbGain{255, 255, 255} || (i > 0 && gainHistory[ii] == RgbGain{0, 0, 0});
+    if (i >= kMaxIterations || (step > 2 && exhausted)) {
         c.logLine("Fail to search the color temperature!!");
         c.host.calibrationFailed();
         return;

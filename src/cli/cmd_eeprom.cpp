@@ -115,7 +115,12 @@ int RunEeprom(Args& args, CliIo& io) {
     } else {
         transfer.write(image, std::ref(progress));
         progress.finish();
-        std::fprintf(io.out, "Wrote %zu bytes from %s\n", kEepromImageSize, in->c_str());
+        if (!transfer.verifyWrite(image, &error)) {
+            std::fprintf(io.err, "halvo-cli eeprom: %s\n", error.c_str());
+            code = kExitFailure;
+        } else {
+            std::fprintf(io.out, "Wrote %zu bytes from %s\n", kEepromImageSize, in->c_str());
+        }
     }
     if (!session.saveLog("eeprom")) {
         code = kExitFailure;

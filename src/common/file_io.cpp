@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace halvo {
@@ -19,7 +21,20 @@ bool Fail(std::string* error, const std::string& what) {
     return false;
 }
 
+std::mutex g_faultMutex;
+WriteFault g_fault;
+
+WriteFault CurrentFault() {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    return g_fault;
+}
+
 }  // namespace
+
+void SetWriteFaultForTesting(const WriteFault& fault) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    g_fault = fault;
+}
 
 std::string WithCrLf(const std::string& text) {
     std::string out;
@@ -34,6 +49,11 @@ std::string WithCrLf(const std::string& text) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error) {
+    const WriteFault fault = CurrentFault();
+    if (fault.readOnly) {
+        errno = EROFS;
+        return Fail(error, "cannot create a file beside " + path);
+    }
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -44,7 +64,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& data, std::
     const std::string temp(name.data());
     size_t done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        size_t chunk = data.size() - done;
+        if (fault.bytesFree >= 0) {
+            const auto room = static_cast<size_t>(fault.bytesFree);
+            chunk = done >= room ? 0 : std::min(chunk, room - done);
+        }
+        ssize_t n = -1;
+        if (chunk == 0) {
+            errno = ENOSPC;
+        } else {
+            n = ::write(fd, data.data() + done, chunk);
+        }
         if (n < 0 && errno == EINTR) {
             continue;
         }

@@ -15,6 +15,15 @@ std::string WithCrLf(const std::string& text);
 
 bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error);
 
+// Test seam: a disk that takes only so many more bytes per file before the write fails with
+// "No space left on device", or a file system mounted read-only. Every file the station writes
+// goes through WriteFileAtomically, so this is the one place a test can fill the disk.
+struct WriteFault {
+    bool readOnly = false;
+    long long bytesFree = -1;  // -1: no limit
+};
+void SetWriteFaultForTesting(const WriteFault& fault);
+
 // Reads a whole file of at most maxBytes. False with *error set when it cannot be read or is
 // larger.
 bool ReadWholeFile(const std::string& path, std::string& data, std::string* error,

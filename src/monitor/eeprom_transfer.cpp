@@ -22,6 +22,23 @@ void EepromTransfer::drain() {
     }
 }
 
+std::optional<uint8_t> EepromTransfer::readByte(uint16_t address) {
+    Bytes answer;
+    for (int attempt = 0; attempt < kReadTries && answer.size() < 2; ++attempt) {
+        sender_.sendFrame(BuildEepromReadFrame(address), "", 0);
+        // The data byte is the answer's second byte: collect until two have arrived.
+        for (int waited = 0; waited < kAnswerTimeoutMs && answer.size() < 2; waited += 2) {
+            scheduler_.sleep(2);
+            const Bytes chunk = sender_.link().readChunk();
+            answer.insert(answer.end(), chunk.begin(), chunk.end());
+        }
+    }
+    if (answer.size() < 2) {
+        return std::nullopt;
+    }
+    return answer[1];
+}
+
 bool EepromTransfer::read(EepromImage& image, const Progress& progress, std::string* error) {
     log_.logMessage("Read color data from EEPROM", kChannelSys);
     EepromImage fresh;
@@ -33,17 +50,8 @@ bool EepromTransfer::read(EepromImage& image, const Progress& progress, std::str
         drain();
         for (uint16_t k = 0; k < area.count; ++k) {
             const auto address = static_cast<uint16_t>(area.first + k);
-            Bytes answer;
-            for (int attempt = 0; attempt < kReadTries && answer.size() < 2; ++attempt) {
-                sender_.sendFrame(BuildEepromReadFrame(address), "", 0);
-                // The data byte is the answer's second byte: collect until two have arrived.
-                for (int waited = 0; waited < kAnswerTimeoutMs && answer.size() < 2; waited += 2) {
-                    scheduler_.sleep(2);
-                    const Bytes chunk = sender_.link().readChunk();
-                    answer.insert(answer.end(), chunk.begin(), chunk.end());
-                }
-            }
-            if (answer.size() < 2) {
+            const std::optional<uint8_t> value = readByte(address);
+            if (!value) {
                 const std::string message =
                     Format("The monitor stopped answering while the EEPROM was read (address %d). "
                            "The EEPROM data held before is kept.",
@@ -54,7 +62,7 @@ bool EepromTransfer::read(EepromImage& image, const Progress& progress, std::str
                 }
                 return false;
             }
-            fresh.bytes[position++] = answer[1];
+            fresh.bytes[position++] = *value;
             if (progress) {
                 progress(static_cast<int>(position));
             }
@@ -80,6 +88,37 @@ void EepromTransfer::write(const EepromImage& image, const Progress& progress) {
             }
         }
     }
+}
+
+}  // namespace halvo
+
+namespace halvo {
+
+bool EepromTransfer::verifyWrite(const EepromImage& image, std::string* error) {
+    drain();
+    size_t end = 0;
+    for (const EepromArea& area : kEepromAreas) {
+        end += area.count;
+        const auto address = static_cast<uint16_t>(area.first + area.count - 1);
+        const std::optional<uint8_t> value = readByte(address);
+        std::string message;
+        if (!value) {
+            message = Format("The monitor did not answer after the EEPROM was written (address %d). "
+                             "Write the data again once it answers.",
+                             address);
+        } else if (*value != image.bytes[end - 1]) {
+            message = Format("The EEPROM does not hold the data written (address %d). Write the data again.",
+                             address);
+        }
+        if (!message.empty()) {
+            log_.logMessage(message, kChannelSys);
+            if (error) {
+                *error = message;
+            }
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace halvo

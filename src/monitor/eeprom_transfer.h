@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "monitor/monitor_sender.h"
@@ -48,9 +49,15 @@ public:
     bool read(EepromImage& image, const Progress& progress, std::string* error);
     // Writes every byte of the image (20 ms apart, about 30 s in all).
     void write(const EepromImage& image, const Progress& progress);
+    // The write has no answers, so a monitor that went away takes all of it in silence. Reads
+    // back the last byte of each area: false with a log line and *error set when the monitor
+    // does not answer or holds something else.
+    bool verifyWrite(const EepromImage& image, std::string* error);
 
 private:
     void drain();
+    // One byte read with its retries; nullopt when the monitor did not answer.
+    std::optional<uint8_t> readByte(uint16_t address);
 
     MonitorSender& sender_;
     StationLog& log_;

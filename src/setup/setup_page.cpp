@@ -343,7 +343,17 @@ bool Setup::writeConfig() {
     if (directory_.empty()) {
         return false;  // not created yet: there is no place and no settings to write
     }
-    return WriteFileAtomically(configPath(), FormatConfigIni(version_, collect()), nullptr);
+    std::string error;
+    if (WriteFileAtomically(configPath(), FormatConfigIni(version_, collect()), &error)) {
+        configWriteFailed_ = false;
+        return true;
+    }
+    if (!configWriteFailed_) {
+        configWriteFailed_ = true;
+        ui_.messageBox("The settings could not be saved (" + error +
+                       "). They stay in use until the program ends; Config.ini keeps the settings it had.");
+    }
+    return false;
 }
 
 }  // namespace halvo

@@ -166,6 +166,9 @@ private:
     std::string reserved_;
     bool connected_ = false;
     bool workEnabled_ = false;
+    // The last Config.ini write failed and the operator was told; told again only after a
+    // write has worked in between, so a full disk does not raise a box on every click.
+    bool configWriteFailed_ = false;
     int agingTimeMinutes_ = 60;
     int measurePeriodMinutes_ = 1;
     int calFileInUse_ = -1;  // the entry last accepted, which a refused choice goes back to

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 namespace halvo::sim {
@@ -40,6 +41,18 @@ std::string PtyServer::serve(std::shared_ptr<PortEndpoint> endpoint, std::string
     endpoint->lineOpened(LineSettings());
     lines_.push_back({std::move(endpoint), master, slave, name});
     return name;
+}
+
+bool PtyServer::unplug(const std::string& path) {
+    const auto line = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.path == path; });
+    if (line == lines_.end()) {
+        return false;
+    }
+    ::close(line->master);
+    ::close(line->slave);
+    line->endpoint->lineClosed();
+    lines_.erase(line);
+    return true;
 }
 
 void PtyServer::pump(int timeoutMs) {

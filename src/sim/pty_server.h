@@ -25,6 +25,10 @@ public:
     // Moves bytes both ways once, waiting at most timeoutMs for the station to write.
     void pump(int timeoutMs);
 
+    // The device is pulled out: its pseudo-terminal is closed and its path disappears, while
+    // the station may still hold it open. False when no line has that path.
+    bool unplug(const std::string& path);
+
 private:
     struct Line {
         std::shared_ptr<PortEndpoint> endpoint;

@@ -15,8 +15,22 @@ void SimSerialDevice::lineClosed() {
 }
 
 void SimSerialDevice::receive(const uint8_t* data, size_t length) {
-    if (length == 0) {
+    if (length == 0 || faults_.unplugged) {
         return;
+    }
+    if (faults_.unplugAfterBytes >= 0) {
+        const auto room = static_cast<size_t>(faults_.unplugAfterBytes);
+        if (length >= room) {
+            // The cable comes out in the middle of this write: the device hears its start only.
+            faults_.unplugged = true;
+            faults_.unplugAfterBytes = -1;
+            length = room;
+            if (length == 0) {
+                return;
+            }
+        } else {
+            faults_.unplugAfterBytes -= static_cast<long>(length);
+        }
     }
     const double now = static_cast<double>(clock_.nowMs());
     const double start = std::max(now, inputFreeAtMs_);
@@ -43,7 +57,7 @@ void SimSerialDevice::purge() {
 }
 
 void SimSerialDevice::send(const uint8_t* data, size_t length, int64_t startMs) {
-    if (faults_.silent || length == 0) {
+    if (faults_.silent || faults_.unplugged || length == 0) {
         return;
     }
     if (faults_.dropProbability > 0.0 && std::uniform_real_distribution<double>(0.0, 1.0)(random_) <

@@ -20,6 +20,8 @@ struct SerialFaults {
     int extraDelayMs = 0;       // answers this much later
     double dropProbability = 0; // each answer is lost with this probability
     bool vanished = false;      // the device is gone: reads fail
+    bool unplugged = false;     // the cable is out: nothing reaches the device, nothing comes back
+    long unplugAfterBytes = -1; // pulled once the device has heard this many more bytes (-1: not)
 };
 
 class SimSerialDevice : public PortEndpoint {
