@@ -301,6 +301,10 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             calibrationExecution_ = arg(0);
             if (arg(0) == 1) {
                 adjustPreset_ = kNoAdjustPreset;
+            } else {
+                // Leaving calibration mode returns the monitor to its normal picture, as after a
+                // stopped or failed run.
+                picture_.processingBypassed = false;
             }
             return;
         case 0x0B: {  // WriteDefaultPanelGamma: gamma x 100 (14 bits), code, colour space

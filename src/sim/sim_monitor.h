@@ -16,7 +16,8 @@
 //   preset's gains. Gains act on linear light (see monitor_pipeline.h). "Calibration
 //   execution(1)" starts a calibration with no preset selected for adjustment: gains sent before
 //   a colour temperature is chosen with bit 15 change no preset.
-// - SetCscGamma 1 bypasses the picture processing (the raw panel is measured), 0 enables it.
+// - SetCscGamma 1 bypasses the picture processing (the raw panel is measured), 0 enables it;
+//   CalibrationExecution 0 (leaving calibration mode) enables it too.
 //   SetGamma selects the gamma curve (14: 2.2, 16: 2.35, 19: 2.6). The gamma table packets
 //   (FD 88 00 FE 0D, first index, four 16-bit entries) load the gamma-to-luminance table that
 //   linearises the panel. WriteDefaultPanelGamma stores the panel gamma and its correction code:

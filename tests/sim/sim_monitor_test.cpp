@@ -58,6 +58,11 @@ TEST(SimMonitor, ShowsPatternsThroughThePanelResponseAndBacklight) {
     const double raw = std::log(rawHalf / rawWhite) / std::log(128 / 255.0);
     EXPECT_NEAR(raw, 2.42, 0.05);
     f.send(MonitorCommand::SetCscGamma, 0);
+    // Leaving calibration mode (a stopped or failed run) gives the processing back as well.
+    f.send(MonitorCommand::CalibrationExecution, 1);
+    f.send(MonitorCommand::SetCscGamma, 1);
+    f.send(MonitorCommand::CalibrationExecution, 0);
+    EXPECT_FALSE(f.station.monitor().processingBypassed());
 
     f.send(MonitorCommand::DrawPattern, 0xFFFFFF);
     f.send(MonitorCommand::SetBacklight, 50);
