@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "gui/about_box.h"
 #include "gui/station_app.h"
@@ -86,24 +87,35 @@ void ReportFocusChain(QWidget* window) {
     std::printf("\n");
 }
 
+// The window on a virtual clock of its own, connected to the simulated station and measuring.
+struct ConnectedWindow {
+    ConnectedWindow(int width, int height, const std::filesystem::path& scratch) {
+        StationAppOptions options;
+        options.simulate = true;
+        options.workingDirectory = scratch.string();
+        options.sound = &sound;
+        options.scheduler = &clock;
+        app = std::make_unique<StationApp>(options);
+        app->start();
+        app->window().resize(width, height);
+        app->window().show();
+        CHalvoDlg& station = app->station();
+        station.onConnectClicked(true);
+        clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
+    }
+
+    VirtualScheduler clock;
+    test::RecordingSound sound;
+    std::unique_ptr<StationApp> app;
+};
+
 // The Measure page after a verification over two colour spaces, run on the virtual clock (eight
 // minutes of the station's time).
 void TakeMeasurePicture(const QString& out, int width, int height, const std::filesystem::path& scratch) {
-    VirtualScheduler clock;
-    test::RecordingSound sound;
-    StationAppOptions options;
-    options.simulate = true;
-    options.workingDirectory = scratch.string();
-    options.sound = &sound;
-    options.scheduler = &clock;
-    StationApp app(options);
-    app.start();
-    MainWindow& window = app.window();
-    window.resize(width, height);
-    window.show();
-    CHalvoDlg& station = app.station();
-    station.onConnectClicked(true);
-    clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
+    ConnectedWindow connected(width, height, scratch);
+    VirtualScheduler& clock = connected.clock;
+    MainWindow& window = connected.app->window();
+    CHalvoDlg& station = connected.app->station();
     station.onContinuouslyToggled(false);
     CMeasure& page = station.measure();
     page.onKindToggled(kKindUniformity, true);
@@ -128,21 +140,10 @@ void TakeMeasurePicture(const QString& out, int width, int height, const std::fi
 // The Calibration page during a full run on the virtual clock (gamma, BT.709 and EBU, the white
 // points): the colour-space table filled, the white points half done, the progress bar.
 void TakeCalibratingPicture(const QString& out, int width, int height, const std::filesystem::path& scratch) {
-    VirtualScheduler clock;
-    test::RecordingSound sound;
-    StationAppOptions options;
-    options.simulate = true;
-    options.workingDirectory = scratch.string();
-    options.sound = &sound;
-    options.scheduler = &clock;
-    StationApp app(options);
-    app.start();
-    MainWindow& window = app.window();
-    window.resize(width, height);
-    window.show();
-    CHalvoDlg& station = app.station();
-    station.onConnectClicked(true);
-    clock.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 20000);
+    ConnectedWindow connected(width, height, scratch);
+    VirtualScheduler& clock = connected.clock;
+    MainWindow& window = connected.app->window();
+    CHalvoDlg& station = connected.app->station();
     Ccalib& page = station.calib();
     page.onGammaToggled(true);
     page.onColorSpaceToggled(true);
