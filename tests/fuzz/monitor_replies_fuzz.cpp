@@ -10,7 +10,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace halvo;
     static test::ScopedEndpoint* port = new test::ScopedEndpoint("FUZZ-MONITOR");
+    // One endpoint serves the whole fuzzing session: what an earlier input wrote must not pile up.
     (*port)->chunks.clear();
+    (*port)->written.clear();
+    (*port)->writes.clear();
     // The input, cut into up to seven answers at 0xFF 0xFF separators.
     std::vector<uint8_t> current;
     for (size_t i = 0; i < size; ++i) {
