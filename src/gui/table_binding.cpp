@@ -45,11 +45,11 @@ void SetUpColumns(QTableWidget* table, std::span<const ColumnSpec> columns, std:
     const QFontMetrics text(table->font());
     const QFontMetrics header(table->horizontalHeader()->font());
     for (size_t c = 0; c < columns.size(); ++c) {
-        const ColumnSpec& spec = columns[c];
-        auto* item = new QTableWidgetItem(QString::fromUtf8(spec.header));
-        item->setTextAlignment(spec.centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
+        const ColumnSpec& column = columns[c];
+        auto* item = new QTableWidgetItem(QString::fromUtf8(column.header));
+        item->setTextAlignment(column.centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
         table->setHorizontalHeaderItem(static_cast<int>(c), item);
-        int width = std::max(spec.width, header.horizontalAdvance(item->text()) + kCellPadding + 4);
+        int width = std::max(column.width, header.horizontalAdvance(item->text()) + kCellPadding + 4);
         if (c < samples.size() && samples[c]) {
             width = std::max(width, text.horizontalAdvance(QString::fromUtf8(samples[c])) + kCellPadding);
         }
