@@ -47,4 +47,23 @@ private:
     std::string path_;
 };
 
+// Opens a maker's library and binds the calls a driver needs (`bindAll(library, calls)` returns
+// false when one is missing). All or nothing: on failure `calls` stays empty and `error` says why.
+template <typename Calls, typename BindAll>
+bool LoadVendorCalls(VendorLibrary& library, const std::string& file, Calls& calls, std::string& error,
+                     BindAll bindAll) {
+    calls = {};
+    if (!library.open(file)) {
+        error = library.error();
+        return false;
+    }
+    Calls bound{};
+    if (!bindAll(library, bound)) {
+        error = library.error();
+        return false;
+    }
+    calls = bound;
+    return true;
+}
+
 }  // namespace halvo

@@ -14,19 +14,11 @@ constexpr int kReplyRead = 250;
 }  // namespace
 
 bool LoadCs200Library(VendorLibrary& library, Cs200Calls& calls, std::string& error) {
-    calls = {};
-    if (!library.open(kCs200LibraryFile)) {
-        error = library.error();
-        return false;
-    }
-    library.bind(calls.get_num, "get_num");  // never called: its absence does not matter
-    if (!library.bind(calls.int_usb, "int_usb") || !library.bind(calls.end_usb, "end_usb") ||
-        !library.bind(calls.write64_usb, "write64_usb") || !library.bind(calls.read64_usb, "read64_usb")) {
-        error = library.error();
-        calls = {};
-        return false;
-    }
-    return true;
+    return LoadVendorCalls(library, kCs200LibraryFile, calls, error, [](VendorLibrary& l, Cs200Calls& c) {
+        l.bind(c.get_num, "get_num");  // never called: its absence does not matter
+        return l.bind(c.int_usb, "int_usb") && l.bind(c.end_usb, "end_usb") &&
+               l.bind(c.write64_usb, "write64_usb") && l.bind(c.read64_usb, "read64_usb");
+    });
 }
 
 const std::string& Cs200Link::exchange(const std::string& command) {
