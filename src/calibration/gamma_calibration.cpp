@@ -197,7 +197,10 @@ void GammaCalibration::panelGammaStep() {
     const double g0 = measuredGamma;
     const ChartGammaFit fit = fitChartGamma(chartSeries[space]);
     measuredGamma = fit.g;
-    const double d = page.data.targetGamma - measuredGamma;
+    // D-Cinema is held to its own curve: measured against the others' target it would be
+    // corrected by the largest code down to 2.4.
+    const double target = space == kDCinemaPanelGammaSlot ? kDCinemaGamma : page.data.targetGamma;
+    const double d = target - measuredGamma;
     const int k = PanelGammaStep(d);
     const int code = std::min(k + 8, 16);
     page.data.panelGammaCode[space] = static_cast<uint8_t>(code);

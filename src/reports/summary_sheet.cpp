@@ -193,7 +193,7 @@ int Gamma(const ReportInputs& in, Writer& w) {
         const int row = first + static_cast<int>(i);
         const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(items[i].cs)];
         const double gamma = items[i].repeated ? r.repeatedGammaValue : r.gammaValue;
-        const double target = items[i].cs == 5 ? 2.6 : 2.2;
+        const double target = items[i].cs == kDCinemaPanelGammaSlot ? kDCinemaGamma : 2.2;
         Cell(w.sheet, row, 4, items[i].name);
         Cell(w.sheet, row, 5, items[i].cs == 5 ? "2.60\u00B10.02" : "2.20\u00B10.02");
         Merge(w.sheet, row, 6, row, 7, "Black~White");
