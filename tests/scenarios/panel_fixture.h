@@ -69,6 +69,11 @@ protected:
         if (station->window().continuouslyChecked) {
             station->onContinuouslyToggled(false);
         }
+        if (measureSpaces == 1) {
+            // The native picture alone: the operator has the monitor show it (a run in colour
+            // spaces leaves the last one shown).
+            station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, 0, 100);
+        }
         run(1000);
         m.onKindToggled(kKindGamma, !uniformity);
         m.onKindToggled(kKindColor, !uniformity);
@@ -130,10 +135,13 @@ protected:
         const double d = X + 15 * Y + 3 * Z;
         const double tu = 4 * X / d;
         const double tv = 9 * Y / d;
-        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(space + 1), 100);
-        const ColorReading m =
-            measure(MonitorCommand::DrawPattern, static_cast<uint32_t>(r | g << 8 | b << 16));
+        const ColorReading m = measureCode(space, r, g, b);
         return std::hypot(m.u - tu, m.vp - tv);
+    }
+    // A code with a colour space shown, through the station's measurement cycle.
+    ColorReading measureCode(int space, int r, int g, int b) {
+        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(space + 1), 100);
+        return measure(MonitorCommand::DrawPattern, static_cast<uint32_t>(r | g << 8 | b << 16));
     }
 };
 
