@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,7 +111,8 @@ TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
     if (pid == 0) {
         ::dup2(out[1], 1);
         ::close(out[0]);
-        ::execl(HALVO_SIM_BINARY, "halvo-sim", "--model", "TXM-400 V3.00", "--info", "0x08", nullptr);
+        ::execl(HALVO_SIM_BINARY, "halvo-sim", "--model", "TXM-400 V3.00", "--info", "0x08", "--panel", "cool-lcd",
+                nullptr);
         ::_exit(127);
     }
     ::close(out[1]);
@@ -131,6 +134,22 @@ TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
         << r.out;
     EXPECT_NE(r.out.find("\"modelInfo\":8"), std::string::npos);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(EndToEnd, HalvoSimNamesItsPanelsAndRefusesAnUnknownOne) {
+    std::FILE* help = ::popen(HALVO_SIM_BINARY " --help", "r");
+    ASSERT_NE(help, nullptr);
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, help) != nullptr) {
+        text += buffer;
+    }
+    EXPECT_EQ(::pclose(help), 0);
+    for (const char* name : {"wide-lcd", "cool-lcd", "cool-lcd-slow", "cool-lcd-crosstalk"}) {
+        EXPECT_NE(text.find(std::string(name) + " "), std::string::npos) << name;
+    }
+    const int status = std::system(HALVO_SIM_BINARY " --panel oled 2>/dev/null");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
 }  // namespace
