@@ -1,5 +1,6 @@
 #include "caldata/color_space_targets.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "colorimetry/chromaticity.h"
@@ -93,6 +94,31 @@ ColorReading ColorSpaceTargetReading(const ColorSpaceTarget& target, int level) 
     const double m = std::pow((15.0 - level) / 15.0, 2.2);
     ColorReading reading;
     ReadingFromChromaticity(target.x, target.y, target.Y * m, reading);
+    return reading;
+}
+
+ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotCount>& space, int r, int g, int b,
+                                  double exponent) {
+    const int code[3] = {r, g, b};
+    const int slot[3] = {kSlotRed, kSlotGreen, kSlotBlue};
+    double X = 0.0;
+    double Y = 0.0;
+    double Z = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        const ColorSpaceTarget& q = space[static_cast<size_t>(slot[c])];
+        if (q.y <= 0.0) {
+            continue;
+        }
+        const double share = std::pow(std::clamp(code[c], 0, 255) / 255.0, exponent) * q.Y;
+        X += share * q.x / q.y;
+        Y += share;
+        Z += share * (1.0 - q.x - q.y) / q.y;
+    }
+    ColorReading reading;
+    const double sum = X + Y + Z;
+    if (sum > 0.0) {
+        ReadingFromChromaticity(X / sum, Y / sum, Y, reading);
+    }
     return reading;
 }
 

@@ -46,4 +46,9 @@ int LevelIndexStep(int levelCount);
 // ((15 - level) / 15)^2.2, the fixed 2.2 whatever the target gamma.
 ColorReading ColorSpaceTargetReading(const ColorSpaceTarget& target, int level);
 
+// The target of any 8-bit code (r, g, b) of a colour space: its red, green and blue targets
+// mixed by (code / 255)^exponent each, as light adds.
+ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotCount>& space, int r, int g, int b,
+                                  double exponent);
+
 }  // namespace halvo

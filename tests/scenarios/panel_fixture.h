@@ -120,23 +120,10 @@ protected:
     // station's cycle with the space shown, against the target: the space's primaries at full
     // level mixed by (code / 255)^2.2 each, the exponent the targets of every level use.
     double interiorError(int space, int r, int g, int b) {
-        const ColorSpaceTargetTable& t = page().colorSpaceTargets;
-        const auto& p = t[static_cast<size_t>(space)];
-        const int code[3] = {r, g, b};
-        const int slot[3] = {kSlotRed, kSlotGreen, kSlotBlue};
-        double X = 0, Y = 0, Z = 0;
-        for (int c = 0; c < 3; ++c) {
-            const ColorSpaceTarget& q = p[static_cast<size_t>(slot[c])];
-            const double share = std::pow(code[c] / 255.0, 2.2) * q.Y;
-            X += share * q.x / q.y;
-            Y += share;
-            Z += share * (1 - q.x - q.y) / q.y;
-        }
-        const double d = X + 15 * Y + 3 * Z;
-        const double tu = 4 * X / d;
-        const double tv = 9 * Y / d;
+        const ColorReading t =
+            ColorSpaceCodeTarget(page().colorSpaceTargets[static_cast<size_t>(space)], r, g, b, 2.2);
         const ColorReading m = measureCode(space, r, g, b);
-        return std::hypot(m.u - tu, m.vp - tv);
+        return std::hypot(m.u - t.u, m.vp - t.vp);
     }
     // A code with a colour space shown, through the station's measurement cycle.
     ColorReading measureCode(int space, int r, int g, int b) {
