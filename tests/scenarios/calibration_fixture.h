@@ -3,6 +3,7 @@
 // A station connected to the simulated monitor and CA-210 on the virtual clock, with helpers to
 // run a calibration and to measure the monitor afterwards as a verification would.
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -35,6 +36,27 @@ protected:
             if (t < page().whiteList.rows.size()) {
                 page().whiteList.rows[t].checked = on;
             }
+        }
+    }
+
+    // The page's colour-space choices: the spaces by mask, the level count (1: "Level" clear)
+    // and "Color Priority"; gamma and white points as given.
+    void chooseColourSpaces(unsigned mask, int levels, bool priority, bool gamma = false,
+                            std::vector<int> whiteRows = {}) {
+        choose(gamma, 1, whiteRows);
+        page().onColorSpaceToggled(true);
+        ASSERT_TRUE(page().colorSpaceCheck.checked);
+        for (int n = 0; n < kColorSpaceCount; ++n) {
+            page().onTargetBoxToggled(n, (mask & (1u << n)) != 0);
+        }
+        page().setStepCount(levels < 2 ? 8 : levels);
+        page().onLevelToggled(levels >= 2);
+        page().onColorPriorityToggled(priority);
+        run(100);  // the page's events: the station restores the seventh white row, checked
+        for (size_t t = 0; t < station->whiteTargets.size(); ++t) {
+            const bool on = std::find(whiteRows.begin(), whiteRows.end(), static_cast<int>(t)) != whiteRows.end();
+            station->whiteTargets[t].chosen = on;
+            page().whiteList.rows[t].checked = on;
         }
     }
 

@@ -32,23 +32,11 @@ protected:
     // The Calibration page for a run: gamma, the colour spaces of the mask (none: "Color Space"
     // clear) at a level count with or without "Color Priority", the white-point rows.
     void chooseRun(bool gamma, unsigned spaces, int levels, bool priority, const std::vector<int>& whites) {
-        choose(gamma, 1, whites);
         page().uniformityCheck.checked = false;
-        if (spaces != 0) {
-            page().onColorSpaceToggled(true);
-            ASSERT_TRUE(page().colorSpaceCheck.checked);
-            for (int n = 0; n < kColorSpaceCount; ++n) {
-                page().onTargetBoxToggled(n, (spaces & (1u << n)) != 0);
-            }
-            page().setStepCount(levels < 2 ? 8 : levels);
-            page().onLevelToggled(levels >= 2);
-            page().onColorPriorityToggled(priority);
-            run(100);  // the page's events restore the seventh white row; choose again
-            for (size_t t = 0; t < station->whiteTargets.size(); ++t) {
-                const bool on = std::find(whites.begin(), whites.end(), static_cast<int>(t)) != whites.end();
-                station->whiteTargets[t].chosen = on;
-                page().whiteList.rows[t].checked = on;
-            }
+        if (spaces == 0) {
+            choose(gamma, 1, whites);
+        } else {
+            chooseColourSpaces(spaces, levels, priority, gamma, whites);
         }
     }
     // A calibration to its completion notice, stored by its countdown. False when it failed.
