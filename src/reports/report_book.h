@@ -76,6 +76,7 @@ struct VerdictLine {
     std::string quantity;
     std::string value;  // "" when not measured
     Verdict verdict;
+    std::string criterion;  // the reference column's text ("\u2264 0.0030", "2.20\u00B10.02")
 };
 
 struct ReportBook {
@@ -109,6 +110,10 @@ std::string ReportDate(std::time_t when);
 std::vector<int> ReportColorSpaces(const ReportInputs& inputs);
 
 ReportBook BuildReportBook(const ReportInputs& inputs);
+
+// The colour space whose colour (or, with `temperatures`, colour-temperature) readings the
+// summary judges: the first of the run that measured them.
+int ReportSummarySpace(const ReportInputs& inputs, bool temperatures);
 
 // The pieces of the sheets, for the builders.
 ReportSheet BuildSummarySheet(const ReportInputs& inputs, std::vector<VerdictLine>& verdicts);
