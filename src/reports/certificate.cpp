@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cmath>
 
 #include "colorimetry/chromaticity.h"
@@ -197,13 +198,29 @@ Certificate BuildCertificate(const CertificateSources& s) {
     if (in.results == nullptr) {
         return c;
     }
-    JudgeItems(s, BuildReportBook(in), c);
+    ReportBook book = BuildReportBook(in);
+    JudgeItems(s, book, c);
     WhitePoints(in, c);
     Uniformity(in, c);
-    c.patches = VerifiedPatchesFor(*in.results, ReportColorSpaces(in), in.targets);
+    c.patches = std::move(book.patches);
     Diagram(in, c);
     GammaCurve(in, c);
     return c;
+}
+
+ModelAndFirmware SplitVersionText(const std::string& text) {
+    const std::string clean = TrimBlanks(text);
+    if (clean.empty()) {
+        return {};
+    }
+    const size_t space = clean.find_last_of(' ');
+    if (space != std::string::npos && space + 2 < clean.size() &&
+        (clean[space + 1] == 'V' || clean[space + 1] == 'v') &&
+        std::isdigit(static_cast<unsigned char>(clean[space + 2])) != 0) {
+        const size_t modelEnd = clean.find_last_not_of(' ', space);
+        return {clean.substr(0, modelEnd + 1), clean.substr(space + 1)};
+    }
+    return {clean, clean};
 }
 
 std::string CertificateStationName(const std::string& stationSetting) {

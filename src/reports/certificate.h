@@ -115,6 +115,15 @@ public:
     virtual bool writePdf(const Certificate& certificate, const std::string& path, std::string* error) = 0;
 };
 
+// The monitor's version text split into the model and the firmware version: "TXM-600-HD-S V1.02"
+// gives "TXM-600-HD-S" and "V1.02". A text without a trailing version word is all model, with
+// the whole text as the firmware too, since the monitor told nothing finer.
+struct ModelAndFirmware {
+    std::string model;
+    std::string firmware;
+};
+ModelAndFirmware SplitVersionText(const std::string& versionText);
+
 // The station name a certificate carries: the station's own setting when it has one, else the
 // computer's host name.
 std::string CertificateStationName(const std::string& stationSetting);

@@ -13,6 +13,7 @@
 #include "caldata/color_space_targets.h"
 #include "reports/measurement_results.h"
 #include "reports/pass_criteria.h"
+#include "reports/verified_patches.h"
 
 namespace halvo {
 
@@ -82,6 +83,9 @@ struct VerdictLine {
 struct ReportBook {
     std::vector<ReportSheet> sheets;
     std::vector<VerdictLine> verdicts;
+    // Every verified patch beside its target with the CIEDE2000 between them, per colour space;
+    // shown beside the verdicts, judged by none of them.
+    std::vector<ColorSpacePatches> patches;
 
     // Any measured item outside its criterion.
     bool anyOutOfRange() const;
