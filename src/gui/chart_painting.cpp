@@ -70,7 +70,7 @@ void PaintGamuts(QPainter& q, const std::vector<GamutOverlay>& gamuts, const std
             for (const XyPoint& v : g.target) {
                 t << pixel(v);
             }
-            QPen pen(colour, 1.5);
+            QPen pen(colour, 1.8);
             pen.setStyle(Qt::DashLine);
             q.setPen(pen);
             q.drawPolygon(t);
@@ -82,7 +82,7 @@ void PaintGamuts(QPainter& q, const std::vector<GamutOverlay>& gamuts, const std
             for (const XyPoint& v : g.measured) {
                 m << pixel(v);
             }
-            q.setPen(QPen(colour, 2.2));
+            q.setPen(QPen(colour, 2.6));
             q.drawPolygon(m);
             q.setPen(Qt::NoPen);
             q.setBrush(colour);

@@ -54,7 +54,24 @@ double Banner(QPainter& p, const Certificate& c) {
     Label(p, QRectF(x, kTop + 8, kWidth - 260, 18), "Calibration certificate", 13, true, Qt::AlignLeft, Qt::white);
     Label(p, QRectF(x, kTop + 28, kWidth - 260, 14), Text(c.verdictDetail()), 9, false, Qt::AlignLeft, Qt::white);
     QString before;
-    if (c.hasBefore) {
+    if (c.verdict == CertificateVerdict::Fail) {
+        // What failed, as far as the line goes; page two lists every item.
+        QString failed = "Out of range: ";
+        int shown = 0;
+        for (const CertificateItem& it : c.items) {
+            if (it.verdict != Verdict::OutOfRange) {
+                continue;
+            }
+            const QString name = Text(TrimBlanks(it.test + " " + it.item + " " + it.quantity));
+            if (shown == 3) {
+                failed += Text(Format(" and %d more (page 2)", c.outOfRange - shown));
+                break;
+            }
+            failed += (shown > 0 ? ", " : "") + name;
+            ++shown;
+        }
+        before = failed;
+    } else if (c.hasBefore) {
         before = Text(Format("Before calibration: %d of %d measured items out of range.", c.outOfRangeBefore,
                              c.measuredBefore));
     } else {
@@ -87,8 +104,8 @@ double Identification(QPainter& p, const Certificate& c, double y) {
         const double ry = y + static_cast<double>(i) * 14;
         Label(p, QRectF(kLeft, ry, 95, 14), left[i].first, 8, true);
         Label(p, QRectF(kLeft + 95, ry, half - 100, 14), left[i].second, 8);
-        Label(p, QRectF(kLeft + half, ry, 100, 14), right[i].first, 8, true);
-        Label(p, QRectF(kLeft + half + 100, ry, half - 100, 14), right[i].second, 8);
+        Label(p, QRectF(kLeft + half, ry, 110, 14), right[i].first, 8, true);
+        Label(p, QRectF(kLeft + half + 110, ry, half - 110, 14), right[i].second, 8);
     }
     return y + static_cast<double>(left.size()) * 14 + 10;
 }
@@ -113,12 +130,17 @@ double Charts(QPainter& p, const Certificate& c, double y) {
 
     // The legend: each colour space in its colour, with what the lines mean.
     double ly = top + side + 4;
-    for (const GamutOverlay& g : c.diagram.gamuts) {
+    const double legendColumn = half / 3;
+    for (size_t i = 0; i < c.diagram.gamuts.size(); ++i) {
+        const GamutOverlay& g = c.diagram.gamuts[i];
         const std::array<int, 3> rgb = GamutColour(g.colorSpace);
-        p.fillRect(QRectF(kLeft, ly + 3, 14, 7), QColor(rgb[0], rgb[1], rgb[2]));
-        Label(p, QRectF(kLeft + 18, ly, half - 18, 12), kMeasureSpaceNames[static_cast<size_t>(g.colorSpace)], 7.5);
-        ly += 12;
+        const double lx = kLeft + static_cast<double>(i % 3) * legendColumn;
+        const double row = ly + static_cast<double>(i / 3) * 12;
+        p.fillRect(QRectF(lx, row + 3, 14, 7), QColor(rgb[0], rgb[1], rgb[2]));
+        Label(p, QRectF(lx + 18, row, legendColumn - 18, 12), kMeasureSpaceNames[static_cast<size_t>(g.colorSpace)],
+              7.5);
     }
+    ly += static_cast<double>((c.diagram.gamuts.size() + 2) / 3) * 12;
     Label(p, QRectF(kLeft, ly, half, 12), "solid: measured   dashed: target   \u00D7 measured white   \u25CB target white", 7);
 
     const QRectF gammaBox(right, top, half, half * 0.78);
@@ -133,11 +155,15 @@ double Charts(QPainter& p, const Certificate& c, double y) {
 }
 
 double WhitePoints(QPainter& p, const Certificate& c, double x, double y, double width) {
-    y = Section(p, x, y, width, "White points");
-    const std::vector<Column> cols = {{"Preset", 66},        {"Target u\u2032", 48, Qt::AlignRight},
-                                      {"v\u2032", 44, Qt::AlignRight}, {"Measured u\u2032", 62, Qt::AlignRight},
-                                      {"v\u2032", 44, Qt::AlignRight}, {"\u0394u\u2032v\u2032", 48, Qt::AlignRight},
-                                      {"CCT (K)", 46, Qt::AlignRight}, {"Lv (cd/m\u00B2)", 56, Qt::AlignRight}};
+    y = Section(p, x, y, width, "White points (target, then measured)");
+    const std::vector<Column> cols = {{"Preset", 78},
+                                      {"Target u\u2032", 56, Qt::AlignRight},
+                                      {"Target v\u2032", 56, Qt::AlignRight},
+                                      {"u\u2032", 48, Qt::AlignRight},
+                                      {"v\u2032", 48, Qt::AlignRight},
+                                      {"\u0394u\u2032v\u2032", 50, Qt::AlignRight},
+                                      {"CCT K", 44, Qt::AlignRight},
+                                      {"Lv cd/m\u00B2", width - 380, Qt::AlignRight}};
     Row(p, x, y, kRowHeight, cols, {}, true, false);
     y += kRowHeight;
     bool band = false;
@@ -157,7 +183,7 @@ double WhitePoints(QPainter& p, const Certificate& c, double x, double y, double
 }
 
 double UniformityMap(QPainter& p, const Certificate& c, double x, double y, double width) {
-    y = Section(p, x, y, width, "Uniformity (luminance, % of centre)");
+    y = Section(p, x, y, width, "Uniformity");
     const double cw = width / 3;
     const double ch = 30;
     for (const UniformityPlace& u : c.uniformity) {
@@ -169,14 +195,18 @@ double UniformityMap(QPainter& p, const Certificate& c, double x, double y, doub
             Label(p, QRectF(cell.x(), cell.y() + 2, cw, 13), Fixed(u.lv, 2, " cd/m\u00B2"), 7.5, false, Qt::AlignHCenter);
             Label(p, QRectF(cell.x(), cell.y() + 15, cw, 13), Fixed(u.percentOfCentre, 1, " %"), 7.5, true,
                   Qt::AlignHCenter);
-        } else {
-            Label(p, cell, "not measured", 7, false, Qt::AlignCenter, QColor(120, 120, 120));
         }
+    }
+    if (!(c.uniformityPercent > 0.0)) {
+        Label(p, QRectF(x, y, width, 3 * ch), "not measured", 8, false, Qt::AlignCenter, QColor(110, 110, 110));
     }
     y += 3 * ch + 4;
     const QString total = c.uniformityPercent > 0.0 ? Fixed(c.uniformityPercent, 2, " %") : QStringLiteral("N/A");
-    Label(p, QRectF(x, y, width, 13), "Non-uniformity " + total + Text("   (limit \u2264 10%)"), 8, true);
-    return y + 20;
+    const bool failed = UniformityVerdict(c.uniformityPercent) == Verdict::OutOfRange;
+    Label(p, QRectF(x, y, width, 13), "Non-uniformity " + total + Text("  (\u2264 10%)"), 8, true,
+          Qt::AlignLeft | Qt::AlignVCenter, failed ? QColor(185, 0, 0) : QColor(Qt::black));
+    Label(p, QRectF(x, y + 13, width, 12), "Each place: luminance and % of the centre", 7);
+    return y + 32;
 }
 
 double DeltaE(QPainter& p, const Certificate& c, double y) {
@@ -208,7 +238,15 @@ double DeltaE(QPainter& p, const Certificate& c, double y) {
         band = !band;
         y += kRowHeight;
     }
-    return y + 10;
+    Label(p, QRectF(kLeft, y + 2, kWidth, 12),
+          "Patches: the grey levels 0..100 %, black, white, the primaries and the secondaries. The readings are "
+          "scaled to the target white's luminance;",
+          7);
+    Label(p, QRectF(kLeft, y + 13, kWidth, 12),
+          "the greys' targets follow the target gamma. Shown for information: no pass criterion rests on these "
+          "figures.",
+          7);
+    return y + 34;
 }
 
 QString VerdictCell(const std::string& value, Verdict v) {
@@ -222,18 +260,21 @@ QString VerdictCell(const std::string& value, Verdict v) {
 // of the first item that did not fit.
 size_t Items(QPainter& p, const Certificate& c, size_t first, double y) {
     y = Section(p, kLeft, y, kWidth, first == 0 ? "Verification items" : "Verification items (continued)");
-    std::vector<Column> cols = {{"Test", 118}, {"Item", 78}, {"Quantity", 72}, {"Limit", 124}};
+    std::vector<Column> cols = {{"Test", 110}, {"Item", 78}, {"Quantity", 74}, {"Limit", 164}};
     if (c.hasBefore) {
-        cols.push_back({"Before calibration", 110, Qt::AlignRight});
+        cols.push_back({"Before calibration", 120, Qt::AlignRight});
     }
-    cols.push_back({"Result", kWidth - 392 - (c.hasBefore ? 110 : 0), Qt::AlignRight});
+    cols.push_back({c.hasBefore ? "After calibration" : "Result", c.hasBefore ? 124.0 : 160.0, Qt::AlignRight});
     Row(p, kLeft, y, kRowHeight, cols, {}, true, false);
     y += kRowHeight;
     bool band = false;
     size_t i = first;
     for (; i < c.items.size() && y + kRowHeight <= kFooter - 6; ++i) {
         const CertificateItem& it = c.items[i];
-        std::vector<QString> cells = {Text(it.test), Text(it.item), Text(it.quantity), Text(it.criterion)};
+        // A test's name heads its group of rows, and a page's first row.
+        const bool heads = i == first || c.items[i - 1].test != it.test;
+        std::vector<QString> cells = {heads ? Text(it.test) : QString(), Text(it.item), Text(it.quantity),
+                                      Text(it.criterion)};
         if (c.hasBefore) {
             cells.push_back(it.inBefore ? VerdictCell(it.before, it.beforeVerdict) : QStringLiteral("\u2014"));
         }
@@ -281,9 +322,9 @@ bool QtCertificateWriter::writePdf(const Certificate& c, const std::string& path
         double y = Banner(p, c);
         y = Identification(p, c, y);
         y = Charts(p, c, y);
-        const double tablesWidth = 424;
+        const double tablesWidth = 440;
         const double afterWhite = WhitePoints(p, c, kLeft, y, tablesWidth);
-        const double afterMap = UniformityMap(p, c, kLeft + tablesWidth + 20, y, kWidth - tablesWidth - 20);
+        const double afterMap = UniformityMap(p, c, kLeft + tablesWidth + 16, y, kWidth - tablesWidth - 16);
         DeltaE(p, c, std::max(afterWhite, afterMap));
         Footer(p, c, 1, pages);
 
