@@ -22,7 +22,7 @@ int RunColor(Args& args, CliIo& io);
 
 extern const Subcommand kColorCommand = {
     "color",
-    "evaluate a colour: chromaticity, colour temperature, Duv, CIELAB; CIEDE2000 of two colours",
+    "evaluate a colour (chromaticity, CCT, Duv, CIELAB) or the CIEDE2000 of two",
     "usage: halvo-cli color xyY <x> <y> <Y> [--json]\n"
     "       halvo-cli color XYZ <X> <Y> <Z> [--json]\n"
     "       halvo-cli color kelvin <T> [--lv <Y>] [--alternate-whites] [--json]\n"

@@ -61,18 +61,6 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
             return false;
         }
     }
-    const std::optional<std::string> report = args.takeOption("--report");
-    if (!report) {
-        *error = "--report <file.xlsx|file.txt> is needed";
-        return false;
-    }
-    c.report = *report;
-    const ReportForm form = ReportFormFor(c.report);
-    if (form == ReportForm::Unknown || form == ReportForm::Certificate ||
-        std::filesystem::path(*report).extension().empty()) {
-        *error = "--report needs a file ending in .xlsx or .txt";
-        return false;
-    }
     if (auto certificate = args.takeOption("--certificate")) {
         std::string path = *certificate;
         if (ReportFormFor(path) != ReportForm::Certificate) {
@@ -87,6 +75,18 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
             return false;
         }
         c.cgats = *cgats;
+    }
+    const std::optional<std::string> report = args.takeOption("--report");
+    if (!report) {
+        *error = "--report <file.xlsx|file.txt> is needed";
+        return false;
+    }
+    c.report = *report;
+    const ReportForm form = ReportFormFor(c.report);
+    if (form == ReportForm::Unknown || form == ReportForm::Certificate ||
+        std::filesystem::path(*report).extension().empty()) {
+        *error = "--report needs a file ending in .xlsx or .txt";
+        return false;
     }
     return true;
 }

@@ -77,7 +77,7 @@ struct VerdictLine {
     std::string quantity;
     std::string value;  // "" when not measured
     Verdict verdict;
-    std::string criterion;  // the reference column's text ("\u2264 0.0030", "2.20\u00B10.02")
+    std::string criterion = {};  // the reference column's text ("\u2264 0.0030", "2.20\u00B10.02")
 };
 
 struct ReportBook {
