@@ -518,13 +518,20 @@ public:
     std::vector<std::string> paths;
 };
 
-TEST_F(Verification, SaveAsOffersTheCertificateAndSaysWhenNoneCanBeDrawn) {
-    firstModel();
-    ready();
-    chooseSpaces({1});
-    choose(true, true, false, false);
-    ASSERT_TRUE(station->startOrStopMeasurement());
-    ASSERT_TRUE(finish());
+// A first-model monitor verified in BT.709 for gamma and colours.
+class CertificateVerification : public Verification {
+protected:
+    bool verified() {
+        firstModel();
+        ready();
+        chooseSpaces({1});
+        choose(true, true, false, false);
+        return station->startOrStopMeasurement() && finish();
+    }
+};
+
+TEST_F(CertificateVerification, SaveAsOffersTheCertificateAndSaysWhenNoneCanBeDrawn) {
+    ASSERT_TRUE(verified());
     EXPECT_NE(std::string(kReportFilter).find("|Save Certificate (*.pdf)|*.pdf||"), std::string::npos);
 
     ui.savePath = directory + "/VRL1.pdf";
@@ -553,13 +560,8 @@ TEST_F(Verification, SaveAsOffersTheCertificateAndSaysWhenNoneCanBeDrawn) {
     ui.savePath.reset();
 }
 
-TEST_F(Verification, ACalibrationStartedFromAVerificationPutsThatOneBesideTheNext) {
-    firstModel();
-    ready();
-    chooseSpaces({1});
-    choose(true, true, false, false);
-    ASSERT_TRUE(station->startOrStopMeasurement());
-    ASSERT_TRUE(finish());
+TEST_F(CertificateVerification, ACalibrationStartedFromAVerificationPutsThatOneBesideTheNext) {
+    ASSERT_TRUE(verified());
     RecordingCertificateWriter writer;
     station->certificateWriter = &writer;
 
