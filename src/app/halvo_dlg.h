@@ -133,6 +133,13 @@ public:
     MeasurementResults measurementResults;
     // Renders the report's chart pictures; without one the workbook has none.
     ChartPainter* chartPainter = nullptr;
+    // Lays the certificate out as PDF; without one "Save as.." offers no certificate.
+    CertificateWriter* certificateWriter = nullptr;
+    // What the certificate is made of now: the report's sources and the monitor's firmware, the
+    // station's name, and the verification before the calibration that this one followed.
+    CertificateSources certificateSources();
+    // The station's own name for its certificates; the host name while it is empty.
+    std::string stationName;
 
     // ---- State ----
     StationLog& log() { return log_; }
@@ -191,6 +198,20 @@ public:
     void logMessage(const std::string& text) { log_.logMessage(text, task_.CalibrationState); }
 
 private:
+    // The verification a calibration started from, kept for the certificate's "before" column
+    // while the same monitor stays connected.
+    struct EarlierVerification {
+        MeasurementResults results;
+        uint8_t mask = 1;
+        bool colorSpaceMode = false;
+        std::string monitorId;
+        bool calibratedSince = false;
+    };
+    std::optional<EarlierVerification> beforeCalibration_;
+    // The calibration ID of the monitor the measurement results belong to.
+    std::string resultsMonitorId_;
+    void noteCalibrationStarted();
+
     // CalibrationHost
     void clearRunDisplays() override;
     void agingProgress(int maximum, int position) override;

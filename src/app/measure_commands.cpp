@@ -58,6 +58,9 @@ void CHalvoDlg::measureCommand(int item) {
 
 bool CHalvoDlg::startOrStopMeasurement() {
     const bool started = measurement_->startOrStopMeasurement();
+    if (started) {
+        resultsMonitorId_ = calibrationId;
+    }
     ui_.refresh();
     return started;
 }
@@ -90,7 +93,10 @@ void CHalvoDlg::saveReport() {
     std::string path = *chosen;
     const ReportForm form = ReportFormFor(path);
     std::string error;
-    if (!SaveReportFile(path, form, reportSources(), &error)) {
+    const bool saved = form == ReportForm::Certificate
+                           ? SaveCertificateFile(path, certificateSources(), certificateWriter, &error)
+                           : SaveReportFile(path, form, reportSources(), &error);
+    if (!saved) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);

@@ -28,10 +28,15 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             return;
         case 2:
             switch (item) {
-                case 2:
+                case 2: {
+                    const bool wasRunning = calib_.running;
                     engine_->startOrStopCalibration();
+                    if (!wasRunning && calib_.running) {
+                        noteCalibrationStarted();
+                    }
                     ui_.refresh();
                     return;
+                }
                 case 3:
                     if (!checkLinks()) {
                         return;
@@ -280,6 +285,9 @@ void CHalvoDlg::onWarningCancel() {
 
 void CHalvoDlg::calibrationCompleted() {
     calib_.running = false;
+    if (beforeCalibration_) {
+        beforeCalibration_->calibratedSince = true;
+    }
     if (setup_.measurementAfterCalibration.checked) {
         sender_.sendMonitorCommand(MonitorCommand::SaveEeprom, 255, 2000);
         window_.selectedTab = kTabMeasure;

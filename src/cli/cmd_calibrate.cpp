@@ -60,7 +60,8 @@ extern const Subcommand kCalibrateCommand = {
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
     "  --verify           then verify the monitor, as the Setup option \"Measurement after calibration:\"\n"
     "                     does (it stores the result in the EEPROM first), with the Measure page's\n"
-    "                     gamma, colours and colour temperatures, and write the report (see verify)\n"
+    "                     gamma, colours and colour temperatures, and write the report (see verify,\n"
+    "                     whose --certificate and --cgats go with --verify here too)\n"
     "Exit codes: 0 completed (and, with --verify, every measured item OK), 1 \"Calibration failed\",\n"
     "no connection or a verification item OR, 2 bad arguments.\n",
     RunCalibrate,

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <functional>
 
 #include "gui/cie_diagrams.h"
 #include "reports/result_texts.h"
@@ -41,6 +42,62 @@ QFont Verdana(double pointSize, int pixelSize = 0) {
         f.setPointSizeF(pointSize);
     }
     return f;
+}
+
+// The target gamma as a dashed curve under the measured points.
+void PaintTargetCurve(QPainter& p, const LuminanceLayout& l, double whiteLv, double targetGamma) {
+    QVector<QPointF> curve;
+    for (int level = 0; level <= 255; level += 5) {
+        const XyPoint m = LuminanceMarkerPosition(l, level, TargetCurveLv(level, whiteLv, targetGamma));
+        curve << QPointF(m.x + 2.0, m.y + 2.0);
+    }
+    QPen pen(QColor(60, 60, 60, 220), 1.2);
+    pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(curve);
+}
+
+// Each colour space's target triangle (thin, dashed) and measured triangle (solid) in its own
+// colour, the target white as a ring and the measured white as a cross.
+void PaintGamuts(QPainter& q, const std::vector<GamutOverlay>& gamuts, const std::function<QPointF(const XyPoint&)>& pixel) {
+    for (const GamutOverlay& g : gamuts) {
+        const std::array<int, 3> rgb = GamutColour(g.colorSpace);
+        const QColor colour(rgb[0], rgb[1], rgb[2]);
+        q.setBrush(Qt::NoBrush);
+        if (g.hasTarget) {
+            QPolygonF t;
+            for (const XyPoint& v : g.target) {
+                t << pixel(v);
+            }
+            QPen pen(colour, 1.8);
+            pen.setStyle(Qt::DashLine);
+            q.setPen(pen);
+            q.drawPolygon(t);
+            q.setPen(QPen(colour, 1.5));
+            q.drawEllipse(pixel(g.targetWhite), 5.0, 5.0);
+        }
+        if (g.hasMeasured) {
+            QPolygonF m;
+            for (const XyPoint& v : g.measured) {
+                m << pixel(v);
+            }
+            q.setPen(QPen(colour, 2.6));
+            q.drawPolygon(m);
+            q.setPen(Qt::NoPen);
+            q.setBrush(colour);
+            for (const QPointF& v : m) {
+                q.drawEllipse(v, 2.5, 2.5);
+            }
+            q.setBrush(Qt::NoBrush);
+        }
+        if (g.hasMeasuredWhite) {
+            const QPointF w = pixel(g.measuredWhite);
+            q.setPen(QPen(colour, 2.0));
+            q.drawLine(w + QPointF(-4, -4), w + QPointF(4, 4));
+            q.drawLine(w + QPointF(-4, 4), w + QPointF(4, -4));
+        }
+    }
 }
 
 void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
@@ -102,6 +159,9 @@ void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
         p.setPen(QPen(QColor(0, 150, 0, 230), 1));
         p.setBrush(Qt::NoBrush);
         p.drawPath(CardinalPath(curve, 0.5));
+    }
+    if (scene.targetGamma > 0.0 && !s.gamma.empty()) {
+        PaintTargetCurve(p, l, s.gamma.back().lv, scene.targetGamma);
     }
     p.setPen(QPen(QColor(0, 150, 0, 150), 2));
     p.setBrush(Qt::NoBrush);
@@ -175,6 +235,7 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
                 q.drawText(QPointF(at.x() + 8, at.y() + 6 + drop + q.fontMetrics().ascent() / 2.0), label);
             }
         }
+        PaintGamuts(q, scene.gamuts, pixel);
     }
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -104,7 +104,7 @@ TEST(TextReport, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(missing));
     error.clear();
     EXPECT_FALSE(SaveReportFile(::testing::TempDir() + "VRL1.csv", ReportForm::Unknown, sources, &error));
-    EXPECT_EQ(error, "A report is saved as a workbook (.xlsx) or as text (.txt).");
+    EXPECT_EQ(error, "A report is saved as a workbook (.xlsx), as text (.txt) or as a certificate (.pdf).");
 }
 
 }  // namespace
