@@ -223,4 +223,19 @@ void ProtocolChecker::clearViolations() {
     count_ = 0;
 }
 
+void ReportProtocolViolations(const ProtocolChecker& checker, std::FILE* to, const char* program) {
+    constexpr size_t kListed = 20;
+    if (checker.violationCount() == 0) {
+        return;
+    }
+    std::fprintf(to, "%s: the simulated monitor refused %zu frames:\n", program, checker.violationCount());
+    const std::vector<ProtocolViolation>& kept = checker.violations();
+    for (size_t i = 0; i < kept.size() && i < kListed; ++i) {
+        std::fprintf(to, "  %s\n", kept[i].text().c_str());
+    }
+    if (checker.violationCount() > kListed) {
+        std::fprintf(to, "  ... and %zu more\n", checker.violationCount() - kListed);
+    }
+}
+
 }  // namespace halvo::sim

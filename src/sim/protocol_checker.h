@@ -30,6 +30,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -104,5 +105,9 @@ private:
     std::vector<ProtocolViolation> violations_;
     size_t count_ = 0;
 };
+
+// "<program>: the simulated monitor refused N frames:" and the first of them, one a line;
+// nothing when there were none.
+void ReportProtocolViolations(const ProtocolChecker& checker, std::FILE* to, const char* program);
 
 }  // namespace halvo::sim

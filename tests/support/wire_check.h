@@ -32,4 +32,19 @@ inline void ExpectViolations(const sim::SimMonitor& monitor, const std::vector<s
     EXPECT_EQ(checker.violationCount(), expected.size());
 }
 
+// Compares, as it goes out of scope, what the monitor refused with what the test expects. It is
+// declared after the simulated station, so the monitor outlives it.
+class WireCheck {
+public:
+    explicit WireCheck(const sim::SimMonitor& monitor) : monitor_(monitor) {}
+    ~WireCheck() { ExpectViolations(monitor_, expected); }
+    WireCheck(const WireCheck&) = delete;
+    WireCheck& operator=(const WireCheck&) = delete;
+
+    std::vector<std::string> expected;
+
+private:
+    const sim::SimMonitor& monitor_;
+};
+
 }  // namespace halvo::test
