@@ -186,6 +186,11 @@ TEST_F(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
     for (size_t i = 0; i < lut.size(); ++i) {
         ASSERT_EQ(static_cast<uint8_t>((*sim->monitor().colorSpaces().table(kBt709))[i]), lut[i]) << i;
     }
+    // Without the gamma calibration no exponent was measured before the panel-gamma check; the
+    // monitor is given the one the check measured, not 0.
+    const double checked = station->engine().gamma().measuredGamma;
+    EXPECT_GT(checked, 2.0);
+    EXPECT_EQ(sim->monitor().calibration().defaultPanelGammaX100, static_cast<int>(checked * 100.0));
 
     missed.clear();
     EXPECT_EQ(coloursOff(kBt709), 0) << missed;
