@@ -252,7 +252,8 @@ constexpr FixedFrame kFixed[] = {
 };
 
 bool StartsWith(const Bytes& f, const FixedFrame& fixed) {
-    return f.size() >= fixed.prefixLength && std::equal(fixed.prefix.begin(), fixed.prefix.begin() + static_cast<long>(fixed.prefixLength), f.begin());
+    const auto end = fixed.prefix.begin() + static_cast<long>(fixed.prefixLength);
+    return f.size() >= fixed.prefixLength && std::equal(fixed.prefix.begin(), end, f.begin());
 }
 
 }  // namespace
@@ -265,7 +266,8 @@ FrameIdentity IdentifyFrame(const Bytes& f) {
     for (const FixedFrame& fixed : kFixed) {
         if (StartsWith(f, fixed)) {
             if (f.size() != fixed.spec.length) {
-                return {nullptr, Format("%s of %zu bytes, the frame has %zu", fixed.spec.name, f.size(), fixed.spec.length)};
+                return {nullptr,
+                        Format("%s of %zu bytes, the frame has %zu", fixed.spec.name, f.size(), fixed.spec.length)};
             }
             return {&fixed.spec, {}};
         }

@@ -197,7 +197,8 @@ TEST(EndToEnd, StrictHalvoSimReportsEachFrameItsMonitorRefused) {
     const int fd = ::open(sim.monitorPath.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
     const uint8_t unknown[] = {0xF5, 0x88, 0x00, 0xFE, 0x16, 0x00};
-    const uint8_t curveThenPattern[] = {0xF5, 0x88, 0x00, 0xFE, 0x0A, 0x0E, 0xF7, 0x88, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00};
+    const uint8_t curveThenPattern[] = {0xF5, 0x88, 0x00, 0xFE, 0x0A, 0x0E,  // SetGamma 14
+                                        0xF7, 0x88, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00};
     ASSERT_EQ(::write(fd, unknown, sizeof unknown), static_cast<ssize_t>(sizeof unknown));
     ::usleep(200 * 1000);
     ASSERT_EQ(::write(fd, curveThenPattern, sizeof curveThenPattern), static_cast<ssize_t>(sizeof curveThenPattern));

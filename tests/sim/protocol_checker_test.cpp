@@ -177,7 +177,8 @@ TEST(ProtocolChecker, CalibrationDataOnlyInCalibrationModeOrADataLoad) {
                                        "uniformity ten-value packet outside calibration mode",
                                        "gamma table packet outside calibration mode",
                                        "gamma table packet with the picture processing on (CSC&Gamma 0)",
-                                       "gamma table packet 2500 ms after the processing was bypassed, which takes 4000 ms",
+                                       "gamma table packet 2500 ms after the processing was bypassed, which takes "
+                                       "4000 ms",
                                        "colour-space block for colour space 2 with slot 0 selected for calibration",
                                    }));
 }
