@@ -17,7 +17,7 @@ CopyCheckResult CheckCopy(const CopyCheckInput& in) {
     }
 
     const double gamma = ParseReal(in.gammaText).value_or(0.0);
-    if (gamma < 0.5 || gamma > 3.5) {
+    if (!IsPanelGamma(gamma)) {
         r.error = "Invalid measured gamma.";
         return r;
     }

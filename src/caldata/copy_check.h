@@ -32,6 +32,11 @@ struct CopyCheckResult {
 
 inline constexpr int kGammaNeverWritten = 0xCCCC;  // fill value of a table that was never written
 
+// A measured panel gamma a monitor may be given.
+inline bool IsPanelGamma(double gamma) {
+    return gamma >= 0.5 && gamma <= 3.5;
+}
+
 CopyCheckResult CheckCopy(const CopyCheckInput& in);
 
 }  // namespace halvo

@@ -4,6 +4,7 @@
 
 #include "calibration/calibration_engine.h"
 #include "calibration/gamma_fit.h"
+#include "caldata/copy_check.h"
 #include "common/text_format.h"
 
 namespace halvo {
@@ -194,8 +195,11 @@ void GammaCalibration::panelGammaStep() {
         c.scheduler.arm(kTimerTrigger, 3000);
         return;
     }
-    const double g0 = measuredGamma;
     const ChartGammaFit fit = fitChartGamma(chartSeries[space]);
+    // A run without the gamma calibration has measured no exponent before this check (0), and
+    // the monitor would be given a default panel gamma of 0; the exponent just measured is the
+    // panel's gamma then.
+    const double g0 = IsPanelGamma(measuredGamma) ? measuredGamma : fit.g;
     measuredGamma = fit.g;
     const double d = page.data.targetGamma - measuredGamma;
     const int k = PanelGammaStep(d);

@@ -13,6 +13,7 @@
 #include "instruments/vendor_library.h"
 #include "radiometric/recording_core.h"
 #include "sim/sim_station.h"
+#include "support/wire_check.h"
 
 namespace halvo {
 namespace {
@@ -31,6 +32,7 @@ protected:
         driver.reset();
         UsePelkoCore(nullptr);
         VendorLibrary::SetStandInDirectory("");
+        test::ExpectViolations(sim->monitor(), {});
         sim.reset();
     }
 

@@ -5,6 +5,7 @@
 #include "monitor/eeprom_transfer.h"
 #include "sim/sim_station.h"
 #include "support/recording_endpoint.h"
+#include "support/wire_check.h"
 
 namespace halvo {
 namespace {
@@ -50,11 +51,13 @@ TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
     EXPECT_EQ(station.log.text(), "SYS:Read color data from EEPROM\n");
 
     // Another monitor on the same port.
+    test::ExpectViolations(source->monitor(), {});
     station.link.close();
     source.reset();
     sim::SimStationConfig targetConfig;
     targetConfig.monitor.seed = 99;
     sim::SimStation target(station.scheduler, targetConfig);
+    test::WireCheck wire(target.monitor());
     target.install();
     target.monitor().recordFrames(true);
     ASSERT_TRUE(station.link.open());
@@ -75,6 +78,7 @@ TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
 TEST(EepromTransfer, AMonitorThatStopsAnsweringEndsTheReadAndKeepsTheOldImage) {
     Station station(sim::kSimMonitorPort);
     sim::SimStation sim(station.scheduler);
+    test::WireCheck wire(sim.monitor());
     sim.install();
     ASSERT_TRUE(station.link.open());
     EepromImage image;

@@ -77,8 +77,8 @@ TEST(MonitorProtocol, EveryCommandBuildsItsTemplateAndText) {
         EXPECT_EQ(IsSilentCommand(row.command), row.text == nullptr);
         port->writes.clear();
         const int64_t before = scheduler.nowMs();
-        EXPECT_TRUE(sender.sendMonitorCommand(row.command, arg, 7));
-        EXPECT_EQ(scheduler.nowMs() - before, 7);  // the caller's delay
+        EXPECT_TRUE(sender.sendMonitorCommand(row.command, arg, 20));
+        EXPECT_EQ(scheduler.nowMs() - before, 20);  // the caller's delay, longer than any frame's line time
         ASSERT_EQ(port->writes.size(), 1u);          // one write per frame
         EXPECT_EQ(HexBytes(port->writes[0]), row.frame);
         if (row.text) {
@@ -147,6 +147,43 @@ TEST(MonitorProtocol, SenderLogsOffsetsAsGivenAndTheIdChange) {
     sender.sendCalibrationId("CAL123");
     EXPECT_EQ(log.text(), "SYS:RGB Offset(-3,0,7)\nSYS:Changed Monitor ID\n");
     EXPECT_EQ(scheduler.nowMs(), 520);
+}
+
+// The line carries ten bits a byte at 9600 baud: a 201-byte block is on it for 210 ms. A frame
+// written while the one before is still on its way would queue behind it and shorten every wait
+// after it, so it leaves only once the line is free; on an idle line the wait counts from the
+// write, as before.
+TEST(MonitorProtocol, AFrameLeavesOnlyOnceTheLineCarriedTheOneBefore) {
+    struct TimedEndpoint : PortEndpoint {
+        const Scheduler* clock = nullptr;
+        std::vector<int64_t> writtenAtMs;
+        void receive(const uint8_t*, size_t) override { writtenAtMs.push_back(clock->nowMs()); }
+        bool transmit(uint8_t*, size_t, size_t& count) override {
+            count = 0;
+            return true;
+        }
+    };
+    VirtualScheduler scheduler;
+    auto port = std::make_shared<TimedEndpoint>();
+    port->clock = &scheduler;
+    PortRegistry::instance().add("TEST-TIMED-MONITOR", port);
+    {
+        SerialLink link;
+        link.setMonitorSettings("TEST-TIMED-MONITOR");
+        ASSERT_TRUE(link.open());
+        StationLog log;
+        TaskState task;
+        MonitorSender sender(link, log, scheduler, task);
+        const uint8_t data[196] = {};
+        const Bytes block = BuildColorSpaceBlockFrame(data);
+        sender.sendFrame(block, "", 100);
+        sender.sendFrame(block, "", 0);
+        sender.sendMonitorCommand(MonitorCommand::KeepAlive, 0, 0);
+        sender.sendMonitorCommand(MonitorCommand::SaveEeprom, 0, 1000);
+        sender.sendMonitorCommand(MonitorCommand::DrawPattern, 0, 0);
+        EXPECT_EQ(port->writtenAtMs, (std::vector<int64_t>{0, 210, 420, 423, 1423}));
+    }
+    PortRegistry::instance().remove("TEST-TIMED-MONITOR");
 }
 
 TEST(MonitorReplies, ReadValuesAtTheirOffsetsOnlyWhenPresent) {

@@ -74,7 +74,8 @@ protected:
     // A colour at its full level with the colour space shown, as a verification measures it: the
     // mean of three readings, so that the instrument's noise on the dim blue does not decide.
     ColorReading measureColour(int space, int slot) {
-        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(space + 1), 100);
+        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(space + 1), 0);
+        waitForMonitor(100);
         ColorReading mean;
         for (int k = 0; k < 3; ++k) {
             const ColorReading r = measure(MonitorCommand::DrawPattern, ColourPattern(slot, 0));
@@ -106,7 +107,7 @@ protected:
     // Straight to the simulated monitor, as after the run: the light it emits (no instrument).
     sim::Xyz show(const Bytes& frame) {
         sim->monitor().receive(frame.data(), frame.size());
-        run(50);
+        waitForMonitor(50);
         return sim->lightAtProbe();
     }
     sim::Xyz show(MonitorCommand c, uint32_t argument) { return show(*BuildMonitorFrame(c, argument)); }
@@ -185,6 +186,11 @@ TEST_F(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
     for (size_t i = 0; i < lut.size(); ++i) {
         ASSERT_EQ(static_cast<uint8_t>((*sim->monitor().colorSpaces().table(kBt709))[i]), lut[i]) << i;
     }
+    // Without the gamma calibration no exponent was measured before the panel-gamma check; the
+    // monitor is given the one the check measured, not 0.
+    const double checked = station->engine().gamma().measuredGamma;
+    EXPECT_GT(checked, 2.0);
+    EXPECT_EQ(sim->monitor().calibration().defaultPanelGammaX100, static_cast<int>(checked * 100.0));
 
     missed.clear();
     EXPECT_EQ(coloursOff(kBt709), 0) << missed;
