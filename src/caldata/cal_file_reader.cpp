@@ -141,12 +141,11 @@ private:
     }
 
     void uniformitySettings() {
-        // Older station versions kept two settings bytes; a 10-bit file of a later version
-        // keeps all ten. A line carrying all ten is taken whole even below version 7.3: this
-        // station numbers its versions from 1.0, and its own 10-bit files must come back whole.
+        // Files up to version 7.3 kept two settings bytes, and so do 8-bit files; only a 10-bit
+        // file of a later version keeps all ten. The version is compared in hundredths, as the
+        // file prints it, so that "X,7.30" read as a float is not taken for a later one.
         const bool versionTen = std::lround(static_cast<double>(d_.fileVersion) * 100.0) > 730;
-        const bool lineTen = fields_.size() > static_cast<size_t>(kUniformitySettingCount);
-        if (d_.bitDepth == 1 && (versionTen || lineTen)) {
+        if (d_.bitDepth == 1 && versionTen) {
             for (size_t i = 0; i < d_.uniformity.size(); ++i) {
                 setByte(d_.uniformity[i], i + 1);
             }

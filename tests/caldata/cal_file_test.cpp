@@ -289,9 +289,16 @@ TEST(CalFileReader, UniformityRowAndSettingsRules) {
     const std::string old = Replace(valid, "V,130,141,152,163,174,185,196,207,218,229", "V,5,6,7");
     const CalFileLoad shortLine = ReadCalFile(Replace(old, "X,9.90", "X,7.30"), "id");
     EXPECT_EQ(shortLine.data.uniformity, (UniformitySettings{5, 6, 0, 0, 0, 0, 0, 0, 0, 0}));
-    // A 10-bit line with all ten values comes back whole whatever the version.
-    const CalFileLoad ten = ReadCalFile(Replace(valid, "X,9.90", "X,1.00"), "id");
+    // Ten values are read only from a 10-bit file above version 7.3; any other file gives back
+    // bytes 0 and 1 however many values its line holds.
+    const CalFileLoad ten = ReadCalFile(Replace(valid, "X,9.90", "X,7.31"), "id");
     EXPECT_EQ(ten.data.uniformity, SampleData(false).uniformity);
+    for (const char* version : {"X,7.30", "X,1.00", "X,0.00"}) {
+        const CalFileLoad two = ReadCalFile(Replace(valid, "X,9.90", version), "id");
+        EXPECT_EQ(two.data.uniformity, (UniformitySettings{130, 141, 0, 0, 0, 0, 0, 0, 0, 0})) << version;
+    }
+    const CalFileLoad eightBit = ReadCalFile(Replace(valid, "P,1", "P,0"), "id");
+    EXPECT_EQ(eightBit.data.uniformity, (UniformitySettings{130, 141, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(CalFileReader, LutBlocksStayInsideTheirTables) {
