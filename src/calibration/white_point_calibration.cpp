@@ -271,7 +271,7 @@ void WhitePointCalibration::endOfProcedure() {
     const auto judd =
         static_cast<uint32_t>(c.whiteTargets[static_cast<size_t>(kJuddOffsetRow)].temperature) | 0x8000u;
     if (c.page.colorSpaceCheck.checked) {
-        engine_.gamma().panelGammaSpace = 0;
+        engine_.gamma().startPanelGammaCheck();
         c.send(MonitorCommand::SetColorTemperature, judd, 1000);
         c.task.CalibrationState = kTaskPanelGamma;
         c.task.stepCounter = 0;
