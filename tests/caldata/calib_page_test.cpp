@@ -133,8 +133,21 @@ TEST_F(CalibPage, TargetBoxesAndPriorityToggle) {
     page.onTargetBoxToggled(kEbu, true);
     EXPECT_TRUE(page.colorTargetList.enabled);
     EXPECT_EQ(page.colorSpaceList.items.size(), 5u);
+    EXPECT_EQ(page.data.colorSpaceMask, 1 << kEbu) << "the boxes rebuild the mask";
     page.collectIntoData();
     EXPECT_EQ(page.data.colorSpaceMask, 1 << kEbu);
+
+    // Checking "Color Space" again chooses all five spaces, whatever the boxes held before.
+    page.onColorSpaceToggled(false);
+    page.onColorSpaceToggled(true);
+    for (const CheckControl& box : page.targetBoxes) {
+        EXPECT_TRUE(box.checked);
+    }
+    EXPECT_EQ(page.data.colorSpaceMask, 31);
+    EXPECT_EQ(page.colorSpaceList.items.size(), 5u);
+    EXPECT_TRUE(page.colorTargetList.enabled);
+    page.collectIntoData();
+    EXPECT_EQ(page.data.colorSpaceMask, 31);
 
     page.onColorPriorityToggled(true);
     EXPECT_EQ(page.colorPriorityText, "White Priority");
