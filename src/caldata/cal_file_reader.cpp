@@ -1,6 +1,9 @@
 // The .cal reader: the reset, the format check, then every line by its tag. The 3D tables are
 // read back too, so that a set saved after a load keeps the tables the file held.
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 
 #include "caldata/cal_file.h"
@@ -222,14 +225,16 @@ private:
             }
             return;
         }
-        if (space == kBt709 && s == kSlotWhite) {
+        if (s == kSlotWhite) {
             // Levels a calibration never reached keep a zero reading; only real ones count, and
-            // a level given twice counts once.
+            // a level given twice counts once. Every space of a run has the same levels, and a
+            // run need not include BT.709: the count is that of the space holding the most.
             const double x = e.reading.x;
             const double y = e.reading.y;
-            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9 && (countedLevels_ & (1u << l)) == 0) {
-                countedLevels_ |= 1u << l;
-                ++d_.levelCount;
+            unsigned& counted = countedLevels_[static_cast<size_t>(space)];
+            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9 && (counted & (1u << l)) == 0) {
+                counted |= 1u << l;
+                d_.levelCount = std::max(d_.levelCount, std::popcount(counted));
             }
         } else if (s == kSlotMagenta && l == 6) {
             requestColorSpace();
@@ -288,7 +293,7 @@ private:
     int number_ = 0;
     bool priorityHeader_ = false;
     int lutTable_ = -1;
-    unsigned countedLevels_ = 0;
+    std::array<unsigned, kColorSpaceCount> countedLevels_{};
     int lutEntry_ = 0;
 };
 

@@ -257,6 +257,8 @@ void Ccalib::copyToMonitor() {
     in.colorSpacePresent = colorSpaceCheck.checked;
     in.levelCount = levelCheck.checked ? static_cast<int>(levelList.items.size()) : 1;
     in.colorSpaces = std::popcount(static_cast<unsigned>(targetBoxMask()));
+    in.colorSpaceMask = targetBoxMask();
+    in.data = &data;
     const CopyCheckResult result = CheckCopy(in);
     if (!result.error.empty()) {
         ui_.messageBox(result.error);

@@ -204,11 +204,13 @@ TEST(CalFileReader, SingleLevelFormFillsLevelZeroOfAllFiveSpaces) {
     EXPECT_EQ(load.data.entry(kBt709, kSlotWhite, 1).r, 0) << "other levels stay as reset";
 }
 
-TEST(CalFileReader, LevelCountCountsOnlyValidBt709WhiteLevels) {
+TEST(CalFileReader, LevelCountCountsOnlyValidWhiteLevels) {
     CalibrationData d = SampleData(true);
-    d.entry(kBt709, kSlotWhite, 3).reading.x = 0.0;
-    d.entry(kBt709, kSlotWhite, 3).reading.y = 0.0;
-    d.entry(kBt709, kSlotWhite, 7).reading.y = 0.95;
+    for (const int space : {kBt709, kEbu}) {
+        d.entry(space, kSlotWhite, 3).reading.x = 0.0;
+        d.entry(space, kSlotWhite, 3).reading.y = 0.0;
+        d.entry(space, kSlotWhite, 7).reading.y = 0.95;
+    }
     const CalFileLoad load = ReadCalFile(WriteCalFile(d), "id");
     EXPECT_EQ(load.data.levelCount, 6);
     EXPECT_TRUE(load.levelChecked);
@@ -221,6 +223,28 @@ TEST(CalFileReader, LevelCountCountsOnlyValidBt709WhiteLevels) {
     EXPECT_FALSE(plain.priorityChecked);
     EXPECT_EQ(plain.data.bitDepth, 1) << "S lines are 10-bit data";
     EXPECT_FALSE(plain.colorSpaceRefused);
+}
+
+TEST(CalFileReader, LevelCountComesFromWhicheverSpacesTheFileHolds) {
+    // SMPTE-C alone at three levels (0, 3 and 6), as a run without BT.709 saves it.
+    CalibrationData d = SampleData(true);
+    d.colorSpaceMask = 1u << kSmpteC;
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (level != 0 && level != 3 && level != 6) {
+            d.entry(kSmpteC, kSlotWhite, level).reading = ColorReading{};
+        }
+    }
+    const CalFileLoad load = ReadCalFile(WriteCalFile(d), "id");
+    EXPECT_EQ(load.data.colorSpaceMask, 1u << kSmpteC);
+    EXPECT_EQ(load.data.levelCount, 3);
+    EXPECT_TRUE(load.levelChecked);
+
+    // Two spaces that both hold the same levels count them once.
+    d.colorSpaceMask = 1u << kSmpteC | 1u << kNtsc;
+    for (int level = 0; level < kLevelCount; ++level) {
+        d.entry(kNtsc, kSlotWhite, level).reading = d.entry(kSmpteC, kSlotWhite, level).reading;
+    }
+    EXPECT_EQ(ReadCalFile(WriteCalFile(d), "id").data.levelCount, 3);
 }
 
 TEST(CalFileReader, TargetGammaChoosesTheRadio) {

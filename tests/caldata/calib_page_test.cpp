@@ -412,5 +412,32 @@ TEST_F(CalibPage, CopyAsksChecksAndSetsTheProgressRange) {
     EXPECT_EQ(take(), (Events{{2, 10}}));
 }
 
+TEST_F(CalibPage, ACopyReplaysTheLevelsTheFileHoldsAndNoOthers) {
+    // SMPTE-C alone at three levels (0, 3 and 6), as a run without BT.709 saves it.
+    CalibrationData d = test::SampleData(true);
+    d.colorSpaceMask = 1u << kSmpteC;
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (level != 0 && level != 3 && level != 6) {
+            d.entry(kSmpteC, kSlotWhite, level).reading = ColorReading{};
+        }
+    }
+    write("smpte.cal", WriteCalFile(d));
+    ASSERT_TRUE(page.loadFile(path("smpte.cal")));
+    EXPECT_EQ(page.levelList.items, (std::vector<std::string>{"255", "204", "153"}));
+    take();
+    ui.yesAnswer = true;
+    page.copyToMonitor();
+    EXPECT_EQ(page.data.levelCount, 3);
+    EXPECT_EQ(take(), (Events{{2, 10}}));
+
+    // Eight levels asked of a set that holds three: nothing is copied.
+    page.setStepCount(8);
+    ui.messages.clear();
+    page.copyToMonitor();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1], "The colour-space data of SMPTE-C holds no level 238; it cannot be copied with 8 levels.");
+    EXPECT_TRUE(take().empty());
+}
+
 }  // namespace
 }  // namespace halvo
