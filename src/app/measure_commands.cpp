@@ -90,7 +90,12 @@ void CHalvoDlg::saveReport() {
     std::string path = *chosen;
     const ReportForm form = ReportFormFor(path);
     std::string error;
-    if (!SaveReportFile(path, form, reportSources(), &error)) {
+    bool saved = false;
+    {
+        const BusyScope busy(ui_);
+        saved = SaveReportFile(path, form, reportSources(), &error);
+    }
+    if (!saved) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
