@@ -63,6 +63,7 @@ void CHalvoDlg::panelGammaCheck() {
         return;
     }
     sender_.sendMonitorCommand(MonitorCommand::SetGamma, calib_.data.targetGamma != 2.2 ? 16u : 14u, 2000);
+    engine_->gamma().startPanelGammaCheck();
     task_.CalibrationState = kTaskPanelGamma;
     task_.stepCounter = 0;
     calib_.gammaStepCounter = 11;

@@ -93,9 +93,13 @@ void CHalvoDlg::saveReport() {
     std::string path = *chosen;
     const ReportForm form = ReportFormFor(path);
     std::string error;
-    const bool saved = form == ReportForm::Certificate
-                           ? SaveCertificateFile(path, certificateSources(), certificateWriter, &error)
-                           : SaveReportFile(path, form, reportSources(), &error);
+    bool saved = false;
+    {
+        const BusyScope busy(ui_);
+        saved = form == ReportForm::Certificate
+                    ? SaveCertificateFile(path, certificateSources(), certificateWriter, &error)
+                    : SaveReportFile(path, form, reportSources(), &error);
+    }
     if (!saved) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);

@@ -10,6 +10,16 @@
 
 namespace halvo {
 
+namespace {
+
+// A text file the operator asked for, written with the wait cursor up.
+bool WriteBusily(StationUi& ui, const std::string& path, const std::string& text, std::string* error) {
+    const BusyScope busy(ui);
+    return WriteFileAtomically(path, text, error);
+}
+
+}  // namespace
+
 void CHalvoDlg::postOperatorCommand(int group, int item) {
     posted_.emplace_back(group, item);
     if (!scheduler_.isArmed(kTimerPostedCommands)) {
@@ -226,7 +236,7 @@ void CHalvoDlg::onSaveLog() {
         return;
     }
     std::string error;
-    if (!WriteFileAtomically(*path, WithCrLf(log_.text()), &error)) {
+    if (!WriteBusily(ui_, *path, WithCrLf(log_.text()), &error)) {
         ui_.messageBox(error);
     }
 }
@@ -410,7 +420,7 @@ void CHalvoDlg::saveAgingReport() {
         text += line + "\r\n";
     }
     std::string error;
-    if (!WriteFileAtomically(*path, text, &error)) {
+    if (!WriteBusily(ui_, *path, text, &error)) {
         ui_.messageBox(error);
     }
 }

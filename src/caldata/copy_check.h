@@ -18,6 +18,8 @@ struct CopyCheckInput {
     bool colorSpacePresent = false;
     int levelCount = 1;    // entries of the level list with "Level" checked, else 1
     int colorSpaces = 0;   // checked target boxes
+    uint8_t colorSpaceMask = 0;             // the target boxes, bit n for ColorSpaceId n
+    const CalibrationData* data = nullptr;  // the set whose colour-space results are copied
 };
 
 struct CopyCheckResult {

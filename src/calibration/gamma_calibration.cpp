@@ -201,7 +201,7 @@ void GammaCalibration::panelGammaStep() {
     // panel's gamma then.
     const double g0 = IsPanelGamma(measuredGamma) ? measuredGamma : fit.g;
     measuredGamma = fit.g;
-    const double d = page.data.targetGamma - measuredGamma;
+    const double d = PanelGammaTarget(static_cast<int>(space), page.data.targetGamma) - measuredGamma;
     const int k = PanelGammaStep(d);
     const int code = std::min(k + 8, 16);
     page.data.panelGammaCode[space] = static_cast<uint8_t>(code);
@@ -218,6 +218,9 @@ void GammaCalibration::panelGammaStep() {
     }
     c.task.CalibrationState = kTaskIdle;
     step = 0;
+    // The check ends on the last colour space it measured; the monitor goes back to its native
+    // picture, which a verification right after measures first.
+    c.send(MonitorCommand::SetColorSpace, 0, 5000);
     c.send(MonitorCommand::SetColorTemperature, 6500, 1000);
     c.send(MonitorCommand::Play, 0, 10);
     page.running = false;

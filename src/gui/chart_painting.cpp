@@ -100,7 +100,20 @@ void PaintGamuts(QPainter& q, const std::vector<GamutOverlay>& gamuts, const std
     }
 }
 
-void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
+// Where the fitted gamma is written: 100 pixels in from the plot's right edge and 40 below the
+// plot, which is below the chart's own picture; it goes there when the surface painted on has
+// room below the picture (the window's chart, taller than wide). A picture of its own size (the
+// report's) has no such room: there it is kept inside, low on the right of the plot, where a
+// rising curve leaves it empty.
+QRect GammaLabelRect(const QRect& area, const QRect& room, int plotRight, int plotBottom) {
+    const QRect below(plotRight - 100, plotBottom + 40, 96, 18);
+    if (room.contains(below.translated(area.topLeft()))) {
+        return below;
+    }
+    return QRect(plotRight - 100, plotBottom - 22, 96, 18);
+}
+
+void PaintLuminance(QPainter& p, const QRect& area, const QRect& room, const ChartScene& scene) {
     p.save();
     p.translate(area.topLeft());
     const int w = area.width();
@@ -143,9 +156,8 @@ void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
     p.setRenderHint(QPainter::Antialiasing);
     const ChartGammaFit fit = fitChartGamma(s.gamma);
     if (fit.ok) {
-        // Low on the right, where a rising curve leaves the plot empty.
         p.setPen(QColor(0, 150, 0));
-        p.drawText(QRect(plotRight - 100, plotBottom - 22, 96, 18), Qt::AlignRight | Qt::AlignVCenter,
+        p.drawText(GammaLabelRect(area, room, plotRight, plotBottom), Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(FormatGammaResult(fit.g)));
     }
     // Readings above the scale (a white brighter than 130 cd/m2) end at the plot's edge.
@@ -245,11 +257,11 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
 
 }  // namespace
 
-void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene) {
+void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene, const QRect& room) {
     if (scene.kind == kChartXy || scene.kind == kChartUv) {
         PaintChromaticity(painter, area, scene);
     } else {
-        PaintLuminance(painter, area, scene);
+        PaintLuminance(painter, area, room.isNull() ? area : room, scene);
     }
 }
 

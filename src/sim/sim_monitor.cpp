@@ -184,7 +184,7 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
     const size_t n = f.size();
     const auto arg = [&](size_t i) -> int { return 5 + i < n ? f[5 + i] : 0; };
     if (cls == 0x89) {
-        if (const std::optional<Bytes> reply = colorSpaces_.answerQuery(code, ram_, picture_)) {
+        if (const std::optional<Bytes> reply = colorSpaces_.answerQuery(code, ram_, picture_, config_.offsetWords)) {
             answer(*reply, atMs);
             return;
         }

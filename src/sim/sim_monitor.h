@@ -65,6 +65,9 @@ struct MonitorConfig {
     int backlight = 100;
     int responseLatencyMs = 4;  // firmware time before an answer starts
     DriftConfig drift;          // the panel's drift from power-on (none unless asked for)
+    // How "Get ColorSpace Offset" words carry their 10-bit values: sign-extended to 16 bits (-1 as
+    // FF FF), or bare (-1 as FF 03), as some firmware sends them.
+    OffsetWordForm offsetWords = OffsetWordForm::SignExtended;
     uint32_t seed = 1;
     // How much sooner than the protocol allows a frame may arrive and still be taken: 0 on the
     // virtual clock; over a pseudo-terminal the reader's polling makes arrival times jitter.

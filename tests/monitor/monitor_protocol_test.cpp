@@ -203,10 +203,15 @@ TEST(MonitorReplies, ReadValuesAtTheirOffsetsOnlyWhenPresent) {
     EXPECT_FALSE(IsSupportedCapability(0x40));
     EXPECT_TRUE(IsSupportedCapability(0x10));
     EXPECT_TRUE(IsSupportedCapability(0x00));
+    // Offsets are 10-bit two's complement, sign-extended to 16 bits or sent bare.
     EXPECT_EQ(ColorSpaceOffsetValue(0xFFFF), -1);
     EXPECT_EQ(ColorSpaceOffsetValue(0xFE00), -512);
     EXPECT_EQ(ColorSpaceOffsetValue(0x01FF), 511);
     EXPECT_EQ(ColorSpaceOffsetValue(0x0005), 5);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x03FF), -1);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x0200), -512);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x03EC), -20);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x0000), 0);
 }
 
 }  // namespace

@@ -170,6 +170,17 @@ TEST_F(CalibrationRun, ASearchThatCannotConvergeFailsTheRun) {
     EXPECT_EQ(page().statusText, "Ready..");
 }
 
+TEST_F(CalibrationRun, AWhiteBelowTheBlackLevelIsAFailureNotBlackGains) {
+    choose(false, 1, {2});
+    // Less than the closed panel leaks: no gains give it, and nothing is the closest they come.
+    page().whiteList.rows[2].cells[3] = "   0.0";
+    calibrate();
+    EXPECT_TRUE(ui.notices.failureOpen);
+    EXPECT_FALSE(ui.notices.completionOpen);
+    EXPECT_NE(station->log().text().find("CAL: Fail to search the color temperature!!\n"), std::string::npos);
+    EXPECT_EQ(page().data.targetGains[2], (Rgb8{0, 0, 0})) << "nothing stored as the preset's gains";
+}
+
 TEST_F(CalibrationRun, TheOperatorStopsARunWithTheSameButton) {
     choose(true, 1, {0, 1});
     page().onAutoCalibration();

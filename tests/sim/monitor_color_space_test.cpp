@@ -78,6 +78,12 @@ TEST(MonitorColorSpace, ASlotBeingCalibratedTakesWhiteGainsAndOffsetsAndReportsT
     EXPECT_EQ(HexBytes(reply), "F7 89 EC FF 28 00 00 00");
     EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(reply, 2)), -20);
     EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(reply, 4)), 40);
+    // A model that sends the ten bits bare.
+    f.monitor().config().offsetWords = OffsetWordForm::Bare10Bit;
+    const Bytes bare = f.query(MonitorCommand::GetColorSpaceOffset);
+    EXPECT_EQ(HexBytes(bare), "F7 89 EC 03 28 00 00 00");
+    EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(bare, 2)), -20);
+    f.monitor().config().offsetWords = OffsetWordForm::SignExtended;
 
     // Showing a slot ends its calibration: no offsets, the slot's stored white (none uploaded).
     f.send(MonitorCommand::SetColorSpace, 0);
