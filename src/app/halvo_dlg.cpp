@@ -14,7 +14,8 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       sender_(monitorLink_, log_, scheduler_, task_),
       identification_(sender_, log_),
       eeprom_(sender_, log_, scheduler_),
-      instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord},
+      instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord, nullptr,
+                         [this] { return setup_.measurementWaitMs(); }},
       setup_(*this, ui),
       calib_(*this, ui, log_),
       measure_(*this) {

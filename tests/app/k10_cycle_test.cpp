@@ -112,6 +112,22 @@ TEST_F(K10Station, TheMatrixChosenOnTheSetupPageCorrectsTheReadingsAndSurvivesAR
     EXPECT_EQ(station->k10()->matrixInUse(), 1);
 }
 
+TEST_F(K10Station, AMeasurementWaitChangedWhileConnectedTakesEffectAtTheNextTrigger) {
+    initK10();
+    connectK10();
+    std::vector<int64_t> at;
+    station->readingObserver = [&] { at.push_back(scheduler.nowMs()); };
+    run(5000);
+    ASSERT_GE(at.size(), 3u);
+    const int64_t before = at.back() - at[at.size() - 2];
+    station->setup().onCalibrationOptionEnter(halvo::Setup::kMeasurementWait, "2350");
+    at.clear();
+    run(12000);
+    ASSERT_GE(at.size(), 3u);
+    // The device's own exchange time is the same; only the wait after it grew by 2000 ms.
+    EXPECT_EQ(at.back() - at[at.size() - 2], before + 2000);
+}
+
 TEST_F(K10Station, ADeviceTheDriverStillHoldsLeavesTheInstrumentUnconnected) {
     initK10();
     ASSERT_TRUE(station->k10()->Connect(sim::kSimK10Port));

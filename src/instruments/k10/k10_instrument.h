@@ -21,7 +21,7 @@ public:
     // Selects the driver's current matrix again and logs its number.
     int prepare() override;
     Trigger trigger() override;
-    int waitMs() const override { return settings_.measurementWaitMs; }
+    int waitMs() const override { return setupWaitMs(); }
     int pollCount(bool measuring) override;
     RawReading read() override;
 
