@@ -146,6 +146,8 @@ void CHalvoDlg::onConnectClicked(bool checked) {
 void CHalvoDlg::connect() {
     identification_.reset();
     resetTaskState();
+    // The next monitor may have any preset selected: the first manual gains choose it again.
+    lastWhiteEntrySent = -1;
 
     const int s = setup_.colorSpaceStepIndex();
     calib_.setStepCount(static_cast<int>(std::lround(8.0 / (s + 1))));
@@ -193,6 +195,15 @@ void CHalvoDlg::connect() {
 
 void CHalvoDlg::disconnect() {
     stopTimers(kTimerPrepare, kTimerIdentify);
+    // The countdown's save and the ping loop it starts would go to closed links.
+    leaveCalibrationUnstored();
+    // An aging run cannot outlive its links; its button would read "Stop" while a press after
+    // the next connect started a new run.
+    if (task_.CalibrationState == kTaskAging) {
+        task_.CalibrationState = kTaskIdle;
+        setup_.setAgingRunning(false);
+        log_.logMessage("Aging stopped: the station was disconnected.", kChannelSys);
+    }
     // A copy in progress cannot go on without the monitor; it would report success for data
     // the monitor never received.
     if (scheduler_.isArmed(kTimerSequence)) {

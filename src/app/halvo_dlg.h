@@ -44,6 +44,10 @@ namespace halvo {
 // Internal timer that delivers posted operator commands, as the window's message queue does.
 inline constexpr int kTimerPostedCommands = 100;
 
+// Logged when a completed calibration's countdown ends without the EEPROM save.
+inline constexpr const char* kCalibrationNotStored =
+    "The calibration was not stored in the monitor's EEPROM; the monitor loses it when switched off.";
+
 class CHalvoDlg : public CommandSink, private IdentificationListener, private CalibrationHost {
 public:
     struct Options {
@@ -98,6 +102,9 @@ public:
     // ---- Notices ----
     void onCompletionOk();
     void onCompletionCancel();
+    // Ends a completion countdown that is still running without storing anything, and says so in
+    // the log (a front end's own choice not to store; a disconnect).
+    void leaveCalibrationUnstored();
     void onFailureOk();
     void onWarningOk();
     void onWarningCancel();

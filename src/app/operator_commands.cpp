@@ -243,20 +243,32 @@ void CHalvoDlg::publishNotices() {
     ui_.noticesChanged(notices_);
 }
 
+// The countdown goes on under both answers: OK's save stops it once it has been sent, and a save
+// refused because the monitor link is down at that moment leaves the countdown to store the
+// calibration when it runs out. Cancel only silences the notice.
 void CHalvoDlg::onCompletionOk() {
     ui_.stopSound();
     postOperatorCommand(4, 255);
-    scheduler_.stop(kTimerCountdown);
     notices_.completionOpen = false;
     publishNotices();
 }
 
 void CHalvoDlg::onCompletionCancel() {
     ui_.stopSound();
-    scheduler_.stop(kTimerCountdown);
-    completionCountdown = 15;
     notices_.completionOpen = false;
     publishNotices();
+}
+
+void CHalvoDlg::leaveCalibrationUnstored() {
+    if (!scheduler_.isArmed(kTimerCountdown) && !notices_.completionOpen) {
+        return;
+    }
+    scheduler_.stop(kTimerCountdown);
+    completionCountdown = 15;
+    ui_.stopSound();
+    notices_.completionOpen = false;
+    publishNotices();
+    log_.logMessage(kCalibrationNotStored, kChannelSys);
 }
 
 void CHalvoDlg::onFailureOk() {

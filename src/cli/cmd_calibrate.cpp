@@ -164,7 +164,7 @@ bool Choose(CHalvoDlg& station, const CalibrateOptions& o) {
     return true;
 }
 
-void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t stationMs, bool simulated,
+void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, bool unstored, int64_t stationMs, bool simulated,
                   const std::string& calPath, bool json, const UniformityReport* uniformity) {
     CalibrationEngine& engine = station.engine();
     const WhitePointCalibration& wp = engine.whitePoint();
@@ -172,6 +172,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
     if (json) {
         JsonWriter j;
         j.beginObject().boolean("completed", completed).string("calibrationId", station.calibrationId);
+        if (completed) {
+            j.boolean("storedInMonitor", !unstored);
+        }
         if (simulated) {
             j.number("stationSeconds", static_cast<double>(stationMs) / 1000.0);
         }
@@ -212,6 +215,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
         return;
     }
     std::fprintf(io.out, "%s\n", completed ? "Calibration completed." : "Calibration failed");
+    if (completed && unstored) {
+        std::fprintf(io.out, "Not stored in the monitor's EEPROM (--no-store): it loses the calibration when switched off.\n");
+    }
     if (page.gammaCheck.checked) {
         std::fprintf(io.out, "Measured gamma    %4.2f\n", engine.gamma().measuredGamma);
     }
@@ -374,7 +380,8 @@ int RunCalibrate(Args& args, CliIo& io) {
         if (o.store) {
             station.onCompletionOk();
         } else {
-            station.onCompletionCancel();
+            // The notice's Cancel leaves the countdown to store it; --no-store means not at all.
+            station.leaveCalibrationUnstored();
         }
         session.runUntil([] { return false; }, 3000);  // the EEPROM save and its wait
     } else if (notices.failureOpen) {
@@ -400,7 +407,7 @@ int RunCalibrate(Args& args, CliIo& io) {
     if (o.uniformity) {
         uniformity = MakeUniformityReport(session, completed);
     }
-    PrintSummary(io, station, completed, stationMs, options.simulate, calPath, o.json, o.uniformity ? &uniformity : nullptr);
+    PrintSummary(io, station, completed, completed && !o.store, stationMs, options.simulate, calPath, o.json, o.uniformity ? &uniformity : nullptr);
     if (options.simulate && !o.json) {
         const double wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();

@@ -41,6 +41,12 @@ TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
     EXPECT_NE(r.out.find("\"completed\":true"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"label\":\"3200K\""), std::string::npos);
     EXPECT_EQ(r.out.find("measuredGamma"), std::string::npos);
+    // --no-store leaves the monitor unsaved by its own path, and says so.
+    EXPECT_NE(r.out.find("\"storedInMonitor\":false"), std::string::npos) << r.out;
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001Log.txt", log, nullptr));
+    EXPECT_NE(log.find("SYS:The calibration was not stored in the monitor's EEPROM"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Save eeprom"), std::string::npos);
 
     const auto none = RunCliCaptured({"calibrate", "--simulate", "--targets", "none", "--out", "out"});
     EXPECT_EQ(none.exitCode, 1);

@@ -362,6 +362,7 @@ TEST_F(CalibrationTab, CalibrateRunsTheWhitePointLiveAndStopEndsARun) {
     const Rgb8& g = calib().data.targetGains[2];
     EXPECT_EQ(cell("whiteList", 2, 7).trimmed(), QString::number(g[0]));
     app->station().onCompletionCancel();
+    clock.runFor(17000);  // the countdown stores the calibration
 
     // A longer run, stopped by the same button.
     QTest::mouseClick(gamma, Qt::LeftButton);
