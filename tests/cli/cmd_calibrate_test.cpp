@@ -59,6 +59,9 @@ TEST_F(CliCalibrate, CalibratesColourSpacesAtTheChosenLevels) {
     EXPECT_NE(r.out.find("\"colorSpace\":\"BT.709\",\"level\":187,\"color\":\"Magenta\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"colorSpace\":\"D-Cinema\",\"level\":255,\"color\":\"White\""), std::string::npos);
     EXPECT_EQ(r.out.find("\"colorSpace\":\"EBU\""), std::string::npos);
+    // The colour spaces leave six white points; only the one asked for is calibrated.
+    EXPECT_NE(r.out.find("\"label\":\"6500K\""), std::string::npos);
+    EXPECT_EQ(r.out.find("\"label\":\"11000K\""), std::string::npos) << r.out;
     std::string cal;
     ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001.cal", cal, nullptr));
     EXPECT_NE(cal.find("\r\n_SPACE3_\r\nS,0,0,0,"), std::string::npos);
