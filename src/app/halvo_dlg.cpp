@@ -86,6 +86,12 @@ void CHalvoDlg::resetTaskState() {
     measure_.running = false;
 }
 
+void CHalvoDlg::resetReportValues() {
+    // Without this the next monitor's report would carry the last one's values under its header.
+    measurementResults.resetToNotMeasured();
+    measure_.clearResults();
+}
+
 // ---- Identification ----
 
 void CHalvoDlg::onVersion(const MonitorIdentity& identity) {
@@ -146,6 +152,7 @@ void CHalvoDlg::onConnectClicked(bool checked) {
 void CHalvoDlg::connect() {
     identification_.reset();
     resetTaskState();
+    resetReportValues();
     // The next monitor may have any preset selected: the first manual gains choose it again.
     lastWhiteEntrySent = -1;
 

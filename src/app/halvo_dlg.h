@@ -224,6 +224,8 @@ private:
     void stopTimers(int first, int last);
 
     void resetTaskState();
+    // The report's results back to not measured, and the Measure page's list with them.
+    void resetReportValues();
     void connect();
     void disconnect();
     void setConnectedControls(bool connected);
