@@ -116,6 +116,9 @@ void CHalvoDlg::timerRead() {
         ReadingFromChromaticity(x, y, lv, currentReading);
         if (!raw.recordFilled) {
             currentRecord = EvaluateXyY(x, y, lv);
+        } else if (offsets.dx != 0 || offsets.dy != 0 || offsets.dLv != 0) {
+            // One reading agrees with itself: u', v', T, Duv and Lv from the corrected values too.
+            instrument_->applyOffsets(x, y, lv, currentRecord);
         }
         // The colour temperature and Duv shown come from the locus spline.
         currentReading.duv = currentRecord.duv;

@@ -102,6 +102,16 @@ public:
     // "Continuously" was toggled (the PELKO breaks off a running measurement).
     virtual void continuouslyToggled() {}
 
+    // For a driver that fills currentRecord itself (recordFilled): evaluate the record again
+    // from the reading with the Setup page's offsets applied, so that every field agrees with
+    // x and y. The others are evaluated by the cycle.
+    virtual void applyOffsets(double x, double y, double lv, ColorimetricRecord& record) const {
+        (void)x;
+        (void)y;
+        (void)lv;
+        (void)record;
+    }
+
 protected:
     // The Setup page's "Measurement Wait(Colorimeter wait):" as it stands now.
     int setupWaitMs() const {
