@@ -157,7 +157,7 @@ void CHalvoDlg::runTaskTable() {
         if (routine) {
             routine();
         } else {
-            taskUnavailable();
+            abandonTask(Format("Task %d has no procedure.", task_.CalibrationState));
         }
     };
     int32_t& state = task_.CalibrationState;
@@ -165,14 +165,14 @@ void CHalvoDlg::runTaskTable() {
     static constexpr int32_t kKnownTasks[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13,
                                               14, 15, 16, 17, 20, 21, 22, 50, kTaskSingleMeasurement};
     if (std::find(std::begin(kKnownTasks), std::end(kKnownTasks), state) == std::end(kKnownTasks)) {
-        taskUnavailable();
+        abandonTask(Format("Unknown task %d.", state));
         return;
     }
     if (state >= 1 && state <= 4) {
         if (steps_.measurementStep) {
             steps_.measurementStep(state);
         } else {
-            taskUnavailable();
+            abandonTask(Format("Task %d has no procedure.", state));
         }
     }
     if (state >= 1 && state < 9 && steps_.measurementProgress) {
@@ -222,8 +222,8 @@ void CHalvoDlg::runTaskTable() {
     }
 }
 
-void CHalvoDlg::taskUnavailable() {
-    log_.logMessage(Format("Task %d is not available in this build.", task_.CalibrationState), kChannelSys);
+void CHalvoDlg::abandonTask(const std::string& why) {
+    log_.logMessage(why, kChannelSys);
     task_.CalibrationState = kTaskIdle;
     task_.stepCounter = 0;
     calib_.running = false;

@@ -218,7 +218,9 @@ private:
     void timerIdentify();
     void timerCountdown();
     void runTaskTable();
-    void taskUnavailable();
+    // A task the table cannot run: said why, and the station back to idle.
+    void abandonTask(const std::string& why);
+    void unknownCommand(int group, int item);
     // A calibration whose monitor or instrument stopped answering is failed; true when it was.
     bool abandonRunOnLostLink(bool readingTaken);
     void stopTimers(int first, int last);

@@ -19,9 +19,7 @@ void CHalvoDlg::postOperatorCommand(int group, int item) {
 
 void CHalvoDlg::handleOperatorCommand(int group, int item) {
     using C = MonitorCommand;
-    const auto unavailable = [&] {
-        log_.logMessage(Format("Command (%d, %d) is not available in this build.", group, item), kChannelSys);
-    };
+    const auto unavailable = [&] { unknownCommand(group, item); };
     switch (group) {
         case 1:
             measureCommand(item);
@@ -80,11 +78,7 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                     selectK10Matrix();
                     return;
                 }
-                if (!links_.instrumentAlive()) {
-                    return;
-                }
-                unavailable();
-                return;
+                return;  // the matrix list belongs to the K-10
             }
             if (item == 9) {
                 const int s = setup_.colorSpaceStepIndex();
@@ -177,6 +171,10 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             unavailable();
             return;
     }
+}
+
+void CHalvoDlg::unknownCommand(int group, int item) {
+    log_.logMessage(Format("Unknown command (%d, %d).", group, item), kChannelSys);
 }
 
 // ---- Main window controls ----

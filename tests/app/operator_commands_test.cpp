@@ -273,11 +273,23 @@ TEST_F(Commands, ATaskWithoutAProcedureIsReportedAndTheCycleGoesOn) {
     station->task().CalibrationState = 99;  // a code no procedure answers to
     run(3000);
     EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
-    EXPECT_NE(station->log().text().find("SYS:Task 99 is not available in this build.\n"), std::string::npos);
+    EXPECT_NE(station->log().text().find("SYS:Unknown task 99.\n"), std::string::npos) << station->log().text();
     int readings = 0;
     station->readingObserver = [&] { ++readings; };
     run(3000);
     EXPECT_GT(readings, 0);
+}
+
+TEST_F(Commands, CommandsNoPageSendsAreNamedUnknown) {
+    init();
+    station->onClearLog();
+    station->handleOperatorCommand(6, 1);
+    station->handleOperatorCommand(2, 99);
+    station->handleOperatorCommand(8, 5);
+    station->handleOperatorCommand(1, 9);
+    EXPECT_EQ(station->log().text(),
+              "SYS:Unknown command (6, 1).\nSYS:Unknown command (2, 99).\nSYS:Unknown command (8, 5).\n"
+              "SYS:Unknown command (1, 9).\n");
 }
 
 TEST_F(Commands, SavingTheLogWritesCrLfLinesUnderTheChosenName) {
