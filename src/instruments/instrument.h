@@ -52,7 +52,7 @@ struct InstrumentContext {
     KClmtr* k10 = nullptr;
     // The trigger-to-read wait the Setup page shows now. The field can be changed while connected,
     // so the value taken at connect would go stale (null: that value is used).
-    std::function<int()> measurementWaitMs;
+    std::function<int()> measurementWaitMs = nullptr;
 };
 
 // One raw result of cycle step 3.

@@ -12,6 +12,7 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/halvo_sim_process.h"
 #include "support/recording_endpoint.h"
 
 namespace halvo {
@@ -102,35 +103,16 @@ TEST(CliPorts, ListsExtraPorts) {
 
 // halvo-sim as its own process, identified over a real pseudo-terminal in real time.
 TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::execl(HALVO_SIM_BINARY, "halvo-sim", "--model", "TXM-400 V3.00", "--info", "0x08", nullptr);
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::FILE* lines = ::fdopen(out[0], "r");
-    char line[256] = {0};
-    ASSERT_NE(std::fgets(line, sizeof line, lines), nullptr);
-    std::string served(line);
-    ASSERT_EQ(served.rfind("monitor ", 0), 0u) << served;
-    const std::string path = served.substr(8, served.size() - 9);
-
+    test::HalvoSimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08"});
+    const std::string path = sim.path("monitor");
+    ASSERT_FALSE(path.empty());
     const auto r = RunCliCaptured({"identify", "--monitor", path, "--json"});
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::fclose(lines);
+    EXPECT_TRUE(sim.stop());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"versionText\":\"TXM-400 V3.00\",\"recognisedModel\":true,\"modelTxm400\":true"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("\"modelInfo\":8"), std::string::npos);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace
