@@ -23,6 +23,11 @@ K10Instrument::K10Instrument(InstrumentContext& context)
 
 void SelectK10Matrix(KClmtr& k10, int index, StationLog& log, int channel) {
     k10.SelectMatrix(index);
+    if (!k10.matrixWarning().empty()) {
+        log.logMessage(Format("K10 matrix %d: %s; it is used all the same", k10.currentMatrix(),
+                              k10.matrixWarning().c_str()),
+                       channel);
+    }
     if (!k10.matrixLoaded()) {
         log.logMessage(Format("K10 matrix %d could not be read; measuring without a correction matrix",
                               k10.currentMatrix()),
