@@ -75,6 +75,11 @@ void CHalvoDlg::timerTrigger() {
         }
         const InstrumentDriver::Trigger t = instrument_->trigger();
         if (t.rearm) {
+            // A meter that keeps refusing or aborting its measurements never reaches the read
+            // step; the time without a reading counts here as well.
+            if (abandonRunOnLostLink(false)) {
+                return;
+            }
             scheduler_.arm(kTimerTrigger, t.delayMs);
             return;
         }

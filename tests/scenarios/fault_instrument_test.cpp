@@ -118,5 +118,57 @@ TEST_F(LibraryMeterFaults, AMeterWhoseMeasurementsFailIsGivenUpAfterAMinute) {
     expectNextRunCompletes();
 }
 
+class PelkoFaults : public InstrumentFaults {
+protected:
+    void SetUp() override {
+        VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
+        test::StationFixture::SetUp();
+        init();
+        const int index = static_cast<int>(InstrumentKind::Pelko);
+        station->setup().instrument.selected = index;
+        station->setup().onInstrumentChanged(index);
+        station->handleOperatorCommand(9, 1);
+        connect();
+        // The indicator comes up with the first reading, after the exposure is set.
+        scheduler.runUntil([&] { return station->links().instrumentAlive(); }, 30000);
+        run(1000);
+    }
+    void TearDown() override {
+        test::StationFixture::TearDown();
+        VendorLibrary::SetStandInDirectory("");
+    }
+    int lines(const std::string& what) const {
+        int n = 0;
+        const std::string& text = station->log().text();
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+};
+
+// A core that refuses every start: tried a hundred times a second, it must still be given up
+// after a minute like any meter, with a log that says so in a few lines.
+TEST_F(PelkoFaults, ASpectroradiometerThatRefusesEveryStartIsGivenUpAfterAMinute) {
+    ASSERT_TRUE(station->links().instrumentAlive());
+    const size_t logBefore = station->log().text().size();
+    const int64_t after = breakDuringWhitePoint([&] { sim->setFault("pelko", "measure-fails", true); });
+    EXPECT_GE(after, 60000);
+    expectGivenUp(after, "SYS:No reading from the colorimeter for 60 seconds.\n");
+    EXPECT_EQ(lines("Could not start measurement!\n"), 1);
+    EXPECT_LT(station->log().text().size() - logBefore, 2000u);
+    sim->setFault("pelko", "measure-fails", false);
+    expectNextRunCompletes();
+    EXPECT_EQ(lines("Could not start measurement! ("), 1) << "the run of refusals counted once it ended";
+}
+
+TEST_F(PelkoFaults, ASpectroradiometerWhoseMeasurementsAllAbortIsGivenUpAfterAMinute) {
+    const int64_t after = breakDuringWhitePoint([&] { sim->setFault("pelko", "aborts", true); });
+    EXPECT_GE(after, 60000);
+    expectGivenUp(after, "SYS:No reading from the colorimeter for 60 seconds.\n");
+    sim->setFault("pelko", "aborts", false);
+    expectNextRunCompletes();
+}
+
 }  // namespace
 }  // namespace halvo

@@ -1,5 +1,8 @@
 #include "instruments/pelko/pelko_driver.h"
 
+#include <cmath>
+
+#include "common/text_format.h"
 #include "instruments/pelko/pelko_core_library.h"
 
 namespace halvo {
@@ -49,6 +52,7 @@ void PelkoDriver::release() {
 }
 
 void PelkoDriver::disconnect() {
+    endRefusedStarts();
     const bool connected = isOpen();
     // A device lost while connected is closed all the same, so that it can be opened again.
     release();
@@ -78,13 +82,26 @@ int PelkoDriver::prepare() {
     return 10;
 }
 
+void PelkoDriver::endRefusedStarts() {
+    // A device refusing every start is asked a hundred times a second: one line for the run of
+    // refusals and one with their count, so the log does not grow with it.
+    if (refusedStarts_ > 1) {
+        context_.log.logMessage(Format("Could not start measurement! (%d times in a row)", refusedStarts_),
+                                context_.monitor.task().CalibrationState);
+    }
+    refusedStarts_ = 0;
+}
+
 InstrumentDriver::Trigger PelkoDriver::trigger() {
     if (pelkoStep == kStageStart) {
         pelkoLastError = PELKO_MeasureEx(pelkoHandle, 0, 1, 1);
         if (pelkoLastError != 0) {
-            context_.log.logMessage("Could not start measurement!", context_.monitor.task().CalibrationState);
+            if (refusedStarts_++ == 0) {
+                context_.log.logMessage("Could not start measurement!", context_.monitor.task().CalibrationState);
+            }
             return {true, kStartRetryMs};
         }
+        endRefusedStarts();
         pelkoStep = kStagePoll;
         return {true, 100};
     }
@@ -106,6 +123,7 @@ InstrumentDriver::Trigger PelkoDriver::trigger() {
     if (pelkoLastError != 0) {
         return {true, 100};
     }
+    fetched_ = true;
     return {};
 }
 
@@ -120,14 +138,18 @@ RawReading PelkoDriver::read() {
     const double Y = static_cast<double>(pelkoY);
     const double Z = static_cast<double>(pelkoZ);
     const double sum = X + Y + Z;
-    // No light (or nothing fetched) has no chromaticity: no reading, and the cycle measures again.
-    if (!isOpen() || !(sum > 0.0)) {
+    // Only a result fetched since the last reading is one: the read step can also come from the
+    // idle polls, before the measurement asked for has even started.
+    if (!isOpen() || !fetched_ || !std::isfinite(sum)) {
         return r;
     }
+    fetched_ = false;
+    // A fetched result without light has no chromaticity: it is handed on as a zero reading, as
+    // the Spyder4's is. Measuring it again would never end on a black screen.
     r.ok = true;
-    r.x = X / sum;
-    r.y = Y / sum;
-    r.lv = Y;
+    r.x = sum > 0.0 ? X / sum : 0.0;
+    r.y = sum > 0.0 ? Y / sum : 0.0;
+    r.lv = Y > 0.0 ? Y : 0.0;
     return r;
 }
 

@@ -45,9 +45,13 @@ public:
 private:
     // Closes a device this driver opened, whether or not it is still usable.
     void release();
+    // The count of a run of refused starts that has ended, in the log.
+    void endRefusedStarts();
 
     PelkoCoreLookup core_ = nullptr;
     bool holdsHandle_ = false;
+    int refusedStarts_ = 0;
+    bool fetched_ = false;  // a result fetched and not yet read
 };
 
 }  // namespace halvo
