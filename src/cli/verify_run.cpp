@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/json_writer.h"
 #include "reports/report_export.h"
@@ -29,6 +28,14 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
+ListVocabulary MeasureSpaceVocabulary() {
+    ListVocabulary v;
+    for (const char* name : kMeasureSpaceNames) {
+        v.items.push_back({name});
+    }
+    return v;
+}
+
 bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
     c.gamma = args.takeFlag("--gamma");
     c.color = args.takeFlag("--color");
@@ -38,25 +45,19 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
         c.gamma = c.color = c.temperature = true;  // the page's own defaults
     }
     c.json = args.takeFlag("--json");
-    if (auto list = args.takeOption("--color-spaces")) {
+    bool bad = false;
+    std::string unknown;
+    if (auto spaces = args.takeList("--color-spaces", MeasureSpaceVocabulary(), &bad, &unknown)) {
         c.colorSpaceMode = true;
         c.colorSpaceMask = 0;
-        std::stringstream names(*list);
-        std::string name;
-        while (std::getline(names, name, ',')) {
-            const auto& known = kMeasureSpaceNames;
-            const auto it = std::find_if(known.begin(), known.end(),
-                                         [&](const char* k) { return strcasecmp(k, Trim(name).c_str()) == 0; });
-            if (it == known.end()) {
-                *error = "unknown colour space '" + name + "' (Native, BT.709, SMPTE-C, EBU, NTSC, D-Cinema)";
-                return false;
-            }
-            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << (it - known.begin()));
+        for (const int cs : *spaces) {
+            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << cs);
         }
-        if (c.colorSpaceMask == 0) {
-            *error = "--color-spaces needs at least one colour space";
-            return false;
-        }
+    } else if (bad) {
+        *error = unknown.empty() ? "--color-spaces needs all or at least one colour space"
+                                 : "unknown colour space '" + unknown + "' (all, or Native, BT.709, SMPTE-C, EBU, NTSC, "
+                                                                        "D-Cinema separated by commas)";
+        return false;
     }
     const std::optional<std::string> report = args.takeOption("--report");
     if (!report) {

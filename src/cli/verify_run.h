@@ -24,8 +24,11 @@ struct VerifyChoices {
     bool json = false;
 };
 
+// The Measure page's colour spaces, as --color-spaces names them.
+ListVocabulary MeasureSpaceVocabulary();
+
 // --gamma, --color, --color-temperature, --uniformity (none given: the page's defaults, the first
-// three), --color-spaces <list>, --report <file.xlsx|file.txt>, --json. False with a message.
+// three), --color-spaces all|<list>, --report <file.xlsx|file.txt>, --json. False with a message.
 bool TakeVerifyChoices(Args& args, VerifyChoices& choices, std::string* error);
 
 // Sets the Measure page's boxes as the choices say.
