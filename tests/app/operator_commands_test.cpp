@@ -151,14 +151,22 @@ int SaveFrames(const std::vector<std::string>& frames) {
     return n;
 }
 
-TEST_F(Commands, CompletionOkSavesAtOnceAndCancelOnlySilencesTheNotice) {
-    init();
-    connect();
-    station->onContinuouslyToggled(false);
-    run(2000);
-    station->setup().audioAlarm.checked = true;
-    sim->monitor().recordFrames(true);
-    station->calibrationCompleted();
+class Completion : public Commands {
+protected:
+    // Connected and idle, the monitor's frames recorded from here, and a calibration completed.
+    void completeACalibration(bool audioAlarm = false) {
+        init();
+        connect();
+        station->onContinuouslyToggled(false);
+        run(2000);
+        station->setup().audioAlarm.checked = audioAlarm;
+        sim->monitor().recordFrames(true);
+        station->calibrationCompleted();
+    }
+};
+
+TEST_F(Completion, OkSavesAtOnceAndCancelOnlySilencesTheNotice) {
+    completeACalibration(true);
     run(3000);
     const int stopped = ui.soundsStopped;
     station->onCompletionCancel();
@@ -180,13 +188,8 @@ TEST_F(Commands, CompletionOkSavesAtOnceAndCancelOnlySilencesTheNotice) {
     EXPECT_EQ(SaveFrames(monitorFrames()), 2) << "stored once";
 }
 
-TEST_F(Commands, AnOkRefusedWhileTheMonitorIsDownLeavesTheCountdownToStoreTheCalibration) {
-    init();
-    connect();
-    station->onContinuouslyToggled(false);
-    run(2000);
-    sim->monitor().recordFrames(true);
-    station->calibrationCompleted();
+TEST_F(Completion, AnOkRefusedWhileTheMonitorIsDownLeavesTheCountdownToStoreTheCalibration) {
+    completeACalibration();
     sim->monitor().faults().silent = true;
     run(3000);
     ASSERT_FALSE(station->links().monitorAlive());
@@ -201,13 +204,8 @@ TEST_F(Commands, AnOkRefusedWhileTheMonitorIsDownLeavesTheCountdownToStoreTheCal
     EXPECT_EQ(SaveFrames(monitorFrames()), 1);
 }
 
-TEST_F(Commands, ADisconnectDuringTheCountdownSaysTheCalibrationWasNotStored) {
-    init();
-    connect();
-    station->onContinuouslyToggled(false);
-    run(2000);
-    sim->monitor().recordFrames(true);
-    station->calibrationCompleted();
+TEST_F(Completion, ADisconnectDuringTheCountdownSaysTheCalibrationWasNotStored) {
+    completeACalibration();
     run(5000);
     station->onConnectClicked(false);
     EXPECT_FALSE(scheduler.isArmed(kTimerCountdown));

@@ -21,6 +21,17 @@ struct Station {
     EepromTransfer transfer;
 };
 
+// The image read from a scripted monitor line (empty, with a test failure, when the read fails).
+EepromImage ReadFrom(std::shared_ptr<PortEndpoint> line) {
+    test::ScopedEndpoint port("TEST-MONITOR", std::move(line));
+    Station station(port.name());
+    EepromImage image;
+    std::string error;
+    EXPECT_TRUE(station.link.open());
+    EXPECT_TRUE(station.transfer.read(image, nullptr, &error)) << error;
+    return image;
+}
+
 TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
     Station station(sim::kSimMonitorPort);
     sim::SimStationConfig sourceConfig;
@@ -114,13 +125,7 @@ TEST(EepromTransfer, AnAnswerArrivingInPiecesIsCollected) {
             }
         }
     };
-    auto line = std::make_shared<SlowLine>();
-    test::ScopedEndpoint port("TEST-MONITOR", line);
-    Station station(port.name());
-    ASSERT_TRUE(station.link.open());
-    EepromImage image;
-    std::string error;
-    ASSERT_TRUE(station.transfer.read(image, nullptr, &error)) << error;
+    const EepromImage image = ReadFrom(std::make_shared<SlowLine>());
     EXPECT_EQ(image.bytes[0], 32);            // address 32
     EXPECT_EQ(image.bytes[533], 584 & 0xFF);  // first of area 2
     EXPECT_EQ(image.bytes[1484], 0xFF);       // address 6655
@@ -143,12 +148,7 @@ TEST(EepromTransfer, AHalfAnswerIsDiscardedBeforeTheReadIsSentAgain) {
         int asked40 = 0;
     };
     auto line = std::make_shared<HalfLine>();
-    test::ScopedEndpoint port("TEST-MONITOR", line);
-    Station station(port.name());
-    ASSERT_TRUE(station.link.open());
-    EepromImage image;
-    std::string error;
-    ASSERT_TRUE(station.transfer.read(image, nullptr, &error)) << error;
+    const EepromImage image = ReadFrom(line);
     EXPECT_EQ(line->asked40, 2);
     EXPECT_EQ(image.bytes[40 - 32], 40) << "the data byte, not the resent answer's lead byte";
     EXPECT_EQ(image.bytes[41 - 32], 41) << "and every byte after it at its own address";
