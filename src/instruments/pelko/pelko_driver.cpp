@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "common/text_format.h"
 #include "instruments/pelko/pelko_core_library.h"
 
 namespace halvo {
@@ -52,7 +51,7 @@ void PelkoDriver::release() {
 }
 
 void PelkoDriver::disconnect() {
-    endRefusedStarts();
+    refusedStarts_.ended(context_.log);
     const bool connected = isOpen();
     // A device lost while connected is closed all the same, so that it can be opened again.
     release();
@@ -82,26 +81,15 @@ int PelkoDriver::prepare() {
     return 10;
 }
 
-void PelkoDriver::endRefusedStarts() {
-    // A device refusing every start is asked a hundred times a second: one line for the run of
-    // refusals and one with their count, so the log does not grow with it.
-    if (refusedStarts_ > 1) {
-        context_.log.logMessage(Format("Could not start measurement! (%d times in a row)", refusedStarts_),
-                                context_.monitor.task().CalibrationState);
-    }
-    refusedStarts_ = 0;
-}
-
 InstrumentDriver::Trigger PelkoDriver::trigger() {
     if (pelkoStep == kStageStart) {
         pelkoLastError = PELKO_MeasureEx(pelkoHandle, 0, 1, 1);
         if (pelkoLastError != 0) {
-            if (refusedStarts_++ == 0) {
-                context_.log.logMessage("Could not start measurement!", context_.monitor.task().CalibrationState);
-            }
+            // A device refusing every start is asked a hundred times a second.
+            refusedStarts_.failed(context_.log, "Could not start measurement!", context_.monitor.task().CalibrationState);
             return {true, kStartRetryMs};
         }
-        endRefusedStarts();
+        refusedStarts_.ended(context_.log);
         pelkoStep = kStagePoll;
         return {true, 100};
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "instruments/instrument.h"
+#include "instruments/repeated_failure.h"
 #include "radiometric/vantrel.h"
 
 namespace halvo {
@@ -45,12 +46,10 @@ public:
 private:
     // Closes a device this driver opened, whether or not it is still usable.
     void release();
-    // The count of a run of refused starts that has ended, in the log.
-    void endRefusedStarts();
 
     PelkoCoreLookup core_ = nullptr;
     bool holdsHandle_ = false;
-    int refusedStarts_ = 0;
+    RepeatedFailure refusedStarts_;
     bool fetched_ = false;  // a result fetched and not yet read
 };
 
