@@ -44,6 +44,10 @@ namespace halvo {
 // Internal timer that delivers posted operator commands, as the window's message queue does.
 inline constexpr int kTimerPostedCommands = 100;
 
+// Logged when a completed calibration's countdown ends without the EEPROM save.
+inline constexpr const char* kCalibrationNotStored =
+    "The calibration was not stored in the monitor's EEPROM; the monitor loses it when switched off.";
+
 class CHalvoDlg : public CommandSink, private IdentificationListener, private CalibrationHost {
 public:
     struct Options {
@@ -98,6 +102,9 @@ public:
     // ---- Notices ----
     void onCompletionOk();
     void onCompletionCancel();
+    // Ends a completion countdown that is still running without storing anything, and says so in
+    // the log (a front end's own choice not to store; a disconnect).
+    void leaveCalibrationUnstored();
     void onFailureOk();
     void onWarningOk();
     void onWarningCancel();
@@ -232,12 +239,16 @@ private:
     void timerIdentify();
     void timerCountdown();
     void runTaskTable();
-    void taskUnavailable();
+    // A task the table cannot run: said why, and the station back to idle.
+    void abandonTask(const std::string& why);
+    void unknownCommand(int group, int item);
     // A calibration whose monitor or instrument stopped answering is failed; true when it was.
     bool abandonRunOnLostLink(bool readingTaken);
     void stopTimers(int first, int last);
 
     void resetTaskState();
+    // The report's results back to not measured, and the Measure page's list with them.
+    void resetReportValues();
     void connect();
     void disconnect();
     void setConnectedControls(bool connected);

@@ -50,7 +50,7 @@ void CHalvoDlg::measureCommand(int item) {
             measurement_->resetReportValues();
             break;
         default:
-            log_.logMessage("Command (1, " + std::to_string(item) + ") is not available in this build.", kChannelSys);
+            unknownCommand(1, item);
             return;
     }
     ui_.refresh();

@@ -29,9 +29,7 @@ void CHalvoDlg::postOperatorCommand(int group, int item) {
 
 void CHalvoDlg::handleOperatorCommand(int group, int item) {
     using C = MonitorCommand;
-    const auto unavailable = [&] {
-        log_.logMessage(Format("Command (%d, %d) is not available in this build.", group, item), kChannelSys);
-    };
+    const auto unavailable = [&] { unknownCommand(group, item); };
     switch (group) {
         case 1:
             measureCommand(item);
@@ -95,11 +93,7 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                     selectK10Matrix();
                     return;
                 }
-                if (!links_.instrumentAlive()) {
-                    return;
-                }
-                unavailable();
-                return;
+                return;  // the matrix list belongs to the K-10
             }
             if (item == 9) {
                 const int s = setup_.colorSpaceStepIndex();
@@ -194,6 +188,10 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
     }
 }
 
+void CHalvoDlg::unknownCommand(int group, int item) {
+    log_.logMessage(Format("Unknown command (%d, %d).", group, item), kChannelSys);
+}
+
 // ---- Main window controls ----
 
 void CHalvoDlg::onMeasureClicked() {
@@ -258,20 +256,32 @@ void CHalvoDlg::publishNotices() {
     ui_.noticesChanged(notices_);
 }
 
+// The countdown goes on under both answers: OK's save stops it once it has been sent, and a save
+// refused because the monitor link is down at that moment leaves the countdown to store the
+// calibration when it runs out. Cancel only silences the notice.
 void CHalvoDlg::onCompletionOk() {
     ui_.stopSound();
     postOperatorCommand(4, 255);
-    scheduler_.stop(kTimerCountdown);
     notices_.completionOpen = false;
     publishNotices();
 }
 
 void CHalvoDlg::onCompletionCancel() {
     ui_.stopSound();
-    scheduler_.stop(kTimerCountdown);
-    completionCountdown = 15;
     notices_.completionOpen = false;
     publishNotices();
+}
+
+void CHalvoDlg::leaveCalibrationUnstored() {
+    if (!scheduler_.isArmed(kTimerCountdown) && !notices_.completionOpen) {
+        return;
+    }
+    scheduler_.stop(kTimerCountdown);
+    completionCountdown = 15;
+    ui_.stopSound();
+    notices_.completionOpen = false;
+    publishNotices();
+    log_.logMessage(kCalibrationNotStored, kChannelSys);
 }
 
 void CHalvoDlg::onFailureOk() {

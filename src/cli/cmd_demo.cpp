@@ -2,7 +2,6 @@
 // of the uncalibrated monitor, a full automatic calibration that hands over to the verification
 // as "Measurement after calibration:" does, and both verifications side by side.
 
-#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -172,7 +171,7 @@ int RunDemo(Args& args, CliIo& io) {
     ControllerSession::Options options;
     options.simulate = true;
     std::string outDir = "demo-out";
-    if (auto v = args.takeOption("--out")) {
+    if (auto v = args.takeOutput("--out", OutputKind::Folder)) {
         outDir = *v;
     }
     if (auto v = args.takeOption("--seed")) {
@@ -186,11 +185,9 @@ int RunDemo(Args& args, CliIo& io) {
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }
-    std::error_code ec;
-    std::filesystem::create_directories(outDir, ec);
-    struct stat st {};
-    if (::stat(outDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(io.err, "halvo-cli demo: %s is not a directory and cannot be made one\n", outDir.c_str());
+    std::string error;
+    if (!PrepareOutput(outDir, OutputKind::Folder, &error)) {
+        std::fprintf(io.err, "halvo-cli demo: %s\n", error.c_str());
         return kExitFailure;
     }
 
@@ -286,6 +283,7 @@ int RunDemo(Args& args, CliIo& io) {
                      static_cast<double>(phases.total()) / 60000.0, static_cast<double>(phases.before) / 60000.0,
                      static_cast<double>(phases.calibration) / 60000.0, static_cast<double>(phases.after) / 60000.0);
         std::fprintf(io.out, "Wall time     %.1f s\n", wallMs / 1000.0);
+        std::error_code ec;
         std::fprintf(io.out, "Files in %s\n", std::filesystem::weakly_canonical(outDir, ec).c_str());
         for (const std::string& f : files) {
             std::fprintf(io.out, "  %s\n", std::filesystem::path(f).filename().c_str());

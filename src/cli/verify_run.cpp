@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/json_writer.h"
 #include "common/text_format.h"
@@ -32,6 +31,14 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
+ListVocabulary MeasureSpaceVocabulary() {
+    ListVocabulary v;
+    for (const char* name : kMeasureSpaceNames) {
+        v.items.push_back({name});
+    }
+    return v;
+}
+
 bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
     c.gamma = args.takeFlag("--gamma");
     c.color = args.takeFlag("--color");
@@ -41,27 +48,21 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
         c.gamma = c.color = c.temperature = true;  // the page's own defaults
     }
     c.json = args.takeFlag("--json");
-    if (auto list = args.takeOption("--color-spaces")) {
+    bool bad = false;
+    std::string unknown;
+    if (auto spaces = args.takeList("--color-spaces", MeasureSpaceVocabulary(), &bad, &unknown)) {
         c.colorSpaceMode = true;
         c.colorSpaceMask = 0;
-        std::stringstream names(*list);
-        std::string name;
-        while (std::getline(names, name, ',')) {
-            const auto& known = kMeasureSpaceNames;
-            const auto it = std::find_if(known.begin(), known.end(),
-                                         [&](const char* k) { return strcasecmp(k, Trim(name).c_str()) == 0; });
-            if (it == known.end()) {
-                *error = "unknown colour space '" + name + "' (Native, BT.709, SMPTE-C, EBU, NTSC, D-Cinema)";
-                return false;
-            }
-            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << (it - known.begin()));
+        for (const int cs : *spaces) {
+            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << cs);
         }
-        if (c.colorSpaceMask == 0) {
-            *error = "--color-spaces needs at least one colour space";
-            return false;
-        }
+    } else if (bad) {
+        *error = unknown.empty() ? "--color-spaces needs all or at least one colour space"
+                                 : "unknown colour space '" + unknown + "' (all, or Native, BT.709, SMPTE-C, EBU, NTSC, "
+                                                                        "D-Cinema separated by commas)";
+        return false;
     }
-    if (auto certificate = args.takeOption("--certificate")) {
+    if (auto certificate = args.takeOutput("--certificate", OutputKind::File)) {
         std::string path = *certificate;
         if (ReportFormFor(path) != ReportForm::Certificate) {
             *error = "--certificate needs a file ending in .pdf";
@@ -69,14 +70,14 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
         }
         c.certificate = path;
     }
-    if (auto cgats = args.takeOption("--cgats")) {
+    if (auto cgats = args.takeOutput("--cgats", OutputKind::File)) {
         if (std::filesystem::path(*cgats).filename().empty()) {
             *error = "--cgats needs a file name such as readings.ti3";
             return false;
         }
         c.cgats = *cgats;
     }
-    const std::optional<std::string> report = args.takeOption("--report");
+    const std::optional<std::string> report = args.takeOutput("--report", OutputKind::File);
     if (!report) {
         *error = "--report <file.xlsx|file.txt> is needed";
         return false;
@@ -121,13 +122,9 @@ namespace {
 
 // Output files go where they are asked for, folders included.
 bool MakeParentFolder(const std::string& path, CliIo& io) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    if (!parent.empty()) {
-        std::filesystem::create_directories(parent, ec);
-    }
-    if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) {
-        std::fprintf(io.err, "halvo-cli: %s is not a folder and cannot be made one\n", parent.c_str());
+    std::string error;
+    if (!PrepareOutput(path, OutputKind::File, &error)) {
+        std::fprintf(io.err, "halvo-cli: %s\n", error.c_str());
         return false;
     }
     return true;
@@ -293,6 +290,9 @@ bool CompleteVerification(ControllerSession& session, const VerifyChoices& c, bo
                           ReportBook& book, std::vector<std::string>* written) {
     CHalvoDlg& station = session.station();
     if (!DriveToTheEnd(session, simulate, io)) {
+        return false;
+    }
+    if (!MakeParentFolder(c.report, io)) {
         return false;
     }
     CliStationUi& ui = session.ui();

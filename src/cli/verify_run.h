@@ -27,8 +27,11 @@ struct VerifyChoices {
     std::string cgats;        // "<dir>/<stem>.ti3": the readings per colour space, or "" for none
 };
 
+// The Measure page's colour spaces, as --color-spaces names them.
+ListVocabulary MeasureSpaceVocabulary();
+
 // --gamma, --color, --color-temperature, --uniformity (none given: the page's defaults, the first
-// three), --color-spaces <list>, --report <file.xlsx|file.txt>, --certificate <file.pdf>,
+// three), --color-spaces all|<list>, --report <file.xlsx|file.txt>, --certificate <file.pdf>,
 // --cgats <file.ti3>, --json. False with a message.
 bool TakeVerifyChoices(Args& args, VerifyChoices& choices, std::string* error);
 

@@ -500,6 +500,30 @@ TEST_F(Verification, SaveAsWritesTheChosenFormAndSaysWhenItCannot) {
     EXPECT_FALSE(std::filesystem::exists(directory + "/missing"));
 }
 
+TEST_F(Verification, AReconnectToTheNextMonitorStartsItsReportWithNothingMeasured) {
+    firstModel();
+    ready();
+    choose(true, false, false, false);
+    ASSERT_TRUE(station->startOrStopMeasurement());
+    ASSERT_TRUE(finish());
+    ASSERT_GT(results(0).gammaValue, 1.5);
+
+    station->onConnectClicked(false);
+    connect();
+    station->onCalIdEnter("NEXT00002");
+    EXPECT_EQ(results(0).gammaValue, kNotMeasured);
+    for (const ColorReading& g : results(0).gamma) {
+        EXPECT_EQ(g.lv, kNotMeasured);
+    }
+    ui.savePath = directory + "/next.txt";
+    station->handleOperatorCommand(1, 3);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(directory + "/next.txt", text, nullptr));
+    EXPECT_NE(text.find("NEXT00002"), std::string::npos);
+    EXPECT_NE(text.find("ColorSpace : Native\r\nGamma\t \r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\u0433="), std::string::npos) << "no gamma of the last monitor";
+}
+
 }  // namespace
 }  // namespace halvo
 

@@ -15,6 +15,7 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/halvo_sim_process.h"
 #include "support/recording_endpoint.h"
 
 namespace halvo {
@@ -103,85 +104,15 @@ TEST(CliPorts, ListsExtraPorts) {
     EXPECT_NE(r.out.find("/tmp/halvo-port-x\n"), std::string::npos);
 }
 
-// halvo-sim as its own process: the monitor's pseudo-terminal, and what it wrote to stderr by
-// the time it was stopped.
-class SimProcess {
-public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), "halvo-sim");
-        int out[2];
-        int err[2];
-        if (::pipe(out) != 0 || ::pipe(err) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::dup2(err[1], 2);
-            ::close(out[0]);
-            ::close(err[0]);
-            std::vector<char*> argv;
-            for (std::string& a : args) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(HALVO_SIM_BINARY, argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        ::close(err[1]);
-        lines_ = ::fdopen(out[0], "r");
-        err_ = ::fdopen(err[0], "r");
-        char line[256] = {0};
-        if (lines_ != nullptr && std::fgets(line, sizeof line, lines_) != nullptr) {
-            const std::string served(line);
-            if (served.rfind("monitor ", 0) == 0) {
-                monitorPath = served.substr(8, served.size() - 9);
-            }
-        }
-    }
-    ~SimProcess() { stop(); }
-
-    // Stops it as an operator would (SIGTERM); its exit status.
-    int stop() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-            pid_ = -1;
-            exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            char buffer[512];
-            while (err_ != nullptr && std::fgets(buffer, sizeof buffer, err_) != nullptr) {
-                stderrText += buffer;
-            }
-            if (lines_ != nullptr) {
-                std::fclose(lines_);
-            }
-            if (err_ != nullptr) {
-                std::fclose(err_);
-            }
-        }
-        return exitStatus;
-    }
-
-    std::string monitorPath;
-    std::string stderrText;
-    int exitStatus = -1;
-
-private:
-    pid_t pid_ = -1;
-    std::FILE* lines_ = nullptr;
-    std::FILE* err_ = nullptr;
-};
-
 // halvo-sim as its own process, identified over a real pseudo-terminal in real time, strict: the
 // identification sends nothing the monitor refuses.
 TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
-    SimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08", "--strict"});
-    ASSERT_FALSE(sim.monitorPath.empty());
-    const auto r = RunCliCaptured({"identify", "--monitor", sim.monitorPath, "--json"});
-    EXPECT_EQ(sim.stop(), 0) << sim.stderrText;
-    EXPECT_EQ(sim.stderrText, "halvo-sim: 0 protocol violations\n");
+    test::HalvoSimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08", "--strict"});
+    const std::string path = sim.path("monitor");
+    ASSERT_FALSE(path.empty());
+    const auto r = RunCliCaptured({"identify", "--monitor", path, "--json"});
+    EXPECT_TRUE(sim.stop()) << sim.stderrText();
+    EXPECT_EQ(sim.stderrText(), "halvo-sim: 0 protocol violations\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"versionText\":\"TXM-400 V3.00\",\"recognisedModel\":true,\"modelTxm400\":true"),
               std::string::npos)
@@ -192,9 +123,10 @@ TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
 // A frame no monitor knows, then a gamma curve change followed at once by another command: each
 // reported as it comes, counted at the end, and the exit status says so.
 TEST(EndToEnd, StrictHalvoSimReportsEachFrameItsMonitorRefused) {
-    SimProcess sim({"--strict"});
-    ASSERT_FALSE(sim.monitorPath.empty());
-    const int fd = ::open(sim.monitorPath.c_str(), O_RDWR | O_NOCTTY);
+    test::HalvoSimProcess sim({"--strict"});
+    const std::string path = sim.path("monitor");
+    ASSERT_FALSE(path.empty());
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
     const uint8_t unknown[] = {0xF5, 0x88, 0x00, 0xFE, 0x16, 0x00};
     const uint8_t curveThenPattern[] = {0xF5, 0x88, 0x00, 0xFE, 0x0A, 0x0E,  // SetGamma 14
@@ -204,14 +136,15 @@ TEST(EndToEnd, StrictHalvoSimReportsEachFrameItsMonitorRefused) {
     ASSERT_EQ(::write(fd, curveThenPattern, sizeof curveThenPattern), static_cast<ssize_t>(sizeof curveThenPattern));
     ::usleep(300 * 1000);
     ::close(fd);
-    EXPECT_EQ(sim.stop(), 1);
-    EXPECT_NE(sim.stderrText.find(" ms: unknown command code 0x16 of class 0x88: F5 88 00 FE 16 00\n"),
+    EXPECT_FALSE(sim.stop());
+    EXPECT_EQ(sim.exitStatus(), 1);
+    EXPECT_NE(sim.stderrText().find(" ms: unknown command code 0x16 of class 0x88: F5 88 00 FE 16 00\n"),
               std::string::npos)
-        << sim.stderrText;
-    EXPECT_NE(sim.stderrText.find(" ms after SetGamma, which takes 2000 ms: F7 88 00 FE 00 00 00 00\n"),
+        << sim.stderrText();
+    EXPECT_NE(sim.stderrText().find(" ms after SetGamma, which takes 2000 ms: F7 88 00 FE 00 00 00 00\n"),
               std::string::npos)
-        << sim.stderrText;
-    EXPECT_NE(sim.stderrText.find("halvo-sim: 2 protocol violations\n"), std::string::npos) << sim.stderrText;
+        << sim.stderrText();
+    EXPECT_NE(sim.stderrText().find("halvo-sim: 2 protocol violations\n"), std::string::npos) << sim.stderrText();
 }
 
 }  // namespace

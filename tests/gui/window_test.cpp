@@ -224,14 +224,18 @@ TEST_F(Window, CompletionNoticeCountsDownThenSavesByItself) {
     EXPECT_FALSE(notice->isVisible());
     EXPECT_FALSE(sound.playing);
 
-    // Shown again, it starts without the last run's count; Escape is Cancel and stops the sound.
+    // Shown again, it starts without the last run's count; Escape is Cancel, which stops the
+    // sound and closes the notice while the countdown goes on to store the calibration.
     app->station().calibrationCompleted();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(countdown->text(), "");
     QTest::keyClick(notice, Qt::Key_Escape);
     EXPECT_FALSE(notice->isVisible());
     EXPECT_FALSE(sound.playing);
+    EXPECT_TRUE(clock.isArmed(kTimerCountdown));
+    clock.runFor(16000);
     EXPECT_FALSE(clock.isArmed(kTimerCountdown));
+    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(Window, FailureAndCopyNoticesAnswerTheStation) {

@@ -78,7 +78,7 @@ TEST_F(CalibrationRun, WithoutSavingTheMonitorForgetsItsCalibration) {
     choose(true, 0, {2});
     calibrate();
     ASSERT_TRUE(ui.notices.completionOpen);
-    station->onCompletionCancel();
+    station->leaveCalibrationUnstored();
     sim->monitor().powerCycle();
     EXPECT_GT(std::fabs(measureGamma() - 2.2), kGammaTolerance);
 }
