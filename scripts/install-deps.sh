@@ -10,6 +10,7 @@ packages="
   qt6-base-dev libasound2-dev
   libxlsxwriter-dev zlib1g-dev
   groff-base
+  python3-colormath python3-numpy argyll argyll-doc poppler-utils fonts-dejavu-core
 "
 
 missing=""

@@ -50,7 +50,7 @@ void CHalvoDlg::measureCommand(int item) {
             measurement_->resetReportValues();
             break;
         default:
-            log_.logMessage("Command (1, " + std::to_string(item) + ") is not available in this build.", kChannelSys);
+            unknownCommand(1, item);
             return;
     }
     ui_.refresh();
@@ -58,6 +58,9 @@ void CHalvoDlg::measureCommand(int item) {
 
 bool CHalvoDlg::startOrStopMeasurement() {
     const bool started = measurement_->startOrStopMeasurement();
+    if (started) {
+        resultsMonitorId_ = calibrationId;
+    }
     ui_.refresh();
     return started;
 }
@@ -90,7 +93,14 @@ void CHalvoDlg::saveReport() {
     std::string path = *chosen;
     const ReportForm form = ReportFormFor(path);
     std::string error;
-    if (!SaveReportFile(path, form, reportSources(), &error)) {
+    bool saved = false;
+    {
+        const BusyScope busy(ui_);
+        saved = form == ReportForm::Certificate
+                    ? SaveCertificateFile(path, certificateSources(), certificateWriter, &error)
+                    : SaveReportFile(path, form, reportSources(), &error);
+    }
+    if (!saved) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);

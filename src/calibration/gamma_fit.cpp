@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "caldata/calibration_data.h"
+
 namespace halvo {
 
 GammaFitResult fitGamma(const double* L, int n) {
@@ -84,6 +86,10 @@ int PanelGammaStep(double d) {
         }
     }
     return k;
+}
+
+double PanelGammaTarget(int slot, double targetGamma) {
+    return slot == kDCinemaPanelGammaSlot ? kDCinemaGamma : targetGamma;
 }
 
 int PanelGammaCode(double d) {

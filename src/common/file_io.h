@@ -5,6 +5,7 @@
 // file in place of a good one.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace halvo {
@@ -23,6 +24,10 @@ struct WriteFault {
     long long bytesFree = -1;  // -1: no limit
 };
 void SetWriteFaultForTesting(const WriteFault& fault);
+
+// Test seam: called with the path of every file ReadWholeFile or WriteFileAtomically has open,
+// while it is open (a test sees what the station shows the operator meanwhile). Empty: none.
+void SetFileAccessObserverForTesting(std::function<void(const std::string& path)> observer);
 
 // Reads a whole file of at most maxBytes. False with *error set when it cannot be read or is
 // larger.

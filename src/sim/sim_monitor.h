@@ -38,6 +38,10 @@
 // - The colour-space commands, the RGB offsets and the colour-space tables: see
 //   monitor_color_space.h.
 // Everything else is accepted and kept as state for later use.
+//
+// Before any of that, every frame passes the protocol checker (protocol_checker.h): a frame
+// that breaks the protocol, or reaches the monitor before it can take it, does nothing, and the
+// violation is kept for the tests and for halvo-sim --strict.
 
 #include <array>
 #include <cstdint>
@@ -52,6 +56,7 @@
 #include "sim/monitor_inputs.h"
 #include "sim/monitor_pipeline.h"
 #include "sim/panel_model.h"
+#include "sim/protocol_checker.h"
 #include "sim/sim_serial_device.h"
 
 namespace halvo::sim {
@@ -64,7 +69,13 @@ struct MonitorConfig {
     int backlight = 100;
     int responseLatencyMs = 4;  // firmware time before an answer starts
     DriftConfig drift;          // the panel's drift from power-on (none unless asked for)
+    // How "Get ColorSpace Offset" words carry their 10-bit values: sign-extended to 16 bits (-1 as
+    // FF FF), or bare (-1 as FF 03), as some firmware sends them.
+    OffsetWordForm offsetWords = OffsetWordForm::SignExtended;
     uint32_t seed = 1;
+    // How much sooner than the protocol allows a frame may arrive and still be taken: 0 on the
+    // virtual clock; over a pseudo-terminal the reader's polling makes arrival times jitter.
+    int timingToleranceMs = 0;
 };
 
 class SimMonitor : public SimSerialDevice {
@@ -103,11 +114,14 @@ public:
     // Inputs, the monitor's own ADC calibration, and panel drift (monitor_inputs.h).
     MonitorInputs& inputs() { return inputs_; }
     size_t framesHandled() const { return framesHandled_; }
+    // What the monitor made of the frames it got: the protocol violations.
+    ProtocolChecker& checker() { return checker_; }
+    const ProtocolChecker& checker() const { return checker_; }
     const MonitorColorSpaces& colorSpaces() const { return colorSpaces_; }
     const PictureState& picture() const { return picture_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
-    // assert the exact wire traffic with it).
+    // assert the exact wire traffic with it). Frames the checker refused are among them.
     struct ReceivedFrame {
         int64_t atMs;
         Bytes bytes;
@@ -121,8 +135,8 @@ protected:
     void onPurge() override { splitter_.clear(); }
 
 private:
-    void handle(const Bytes& frame, int64_t atMs);
-    void handleFrame(const Bytes& frame, int64_t atMs);
+    void handle(const Bytes& frame, double startMs, int64_t atMs);
+    void handleFrame(const Bytes& frame, double startMs, int64_t atMs);
     // Each channel's light share for the state in force, once the panel has settled; what it
     // gives at a time while it settles after a change; and the change noted after a frame.
     std::array<double, 3> settledResponse() const;
@@ -138,6 +152,7 @@ private:
     const PanelModel& panel_;
     MonitorConfig config_;
     FrameSplitter splitter_;
+    ProtocolChecker checker_;
     std::array<uint8_t, kEepromSize> eeprom_{};
     MonitorCalibration ram_;
     MonitorColorSpaces colorSpaces_;
