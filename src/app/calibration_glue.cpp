@@ -22,7 +22,8 @@ void CHalvoDlg::wireCalibration() {
                                                                             setup_.measurePeriodMinutes(),
                                                                             setup_.startCalibrationAfterAging.checked};
                                },
-                               agingLines};
+                               agingLines,
+                               settling_};
     engine_ = std::make_unique<CalibrationEngine>(context);
     steps_.gamma = [this] { engine_->gamma().gammaStep(); };
     steps_.gammaUpload = [this] { engine_->gamma().gammaUploadStep(); };

@@ -152,7 +152,23 @@ void CHalvoDlg::timerRead() {
         scheduler_.arm(kTimerTrigger, 500);
         return;
     }
+    if (settling_.open() && !takeSettledReading()) {
+        return;
+    }
     runTaskTable();
+}
+
+// The fast run's settling: a reading still moving is not handed to the step; the next one is
+// triggered at once. The time of a reading is when the instrument was triggered.
+bool CHalvoDlg::takeSettledReading() {
+    const Repeatability r = instrument_ ? instrument_->repeatability() : Repeatability();
+    const int64_t measuredAt = scheduler_.nowMs() - (instrument_ ? instrument_->waitMs() : 0);
+    const PatchReading patch{currentReading.u, currentReading.vp, currentReading.lv};
+    if (settling_.offer(patch, measuredAt, r) == MeasuredSettling::Verdict::Take) {
+        return true;
+    }
+    scheduler_.arm(kTimerTrigger, 0);
+    return false;
 }
 
 // The tests are made one after another, each on the value CalibrationState has at that moment:

@@ -255,6 +255,7 @@ void CHalvoDlg::setConnectedControls(bool connected) {
 }
 
 void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
+    settling_.cancel();
     if (enable) {
         measure_.startButtonText = "Measure";
         calib_.startButtonText = "Calibrate";

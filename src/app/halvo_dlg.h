@@ -34,6 +34,7 @@
 #include "reports/report_export.h"
 #include "setup/setup_page.h"
 #include "station/link_indicators.h"
+#include "station/measured_settling.h"
 #include "station/scheduler.h"
 #include "station/station_log.h"
 #include "station/station_ui.h"
@@ -169,6 +170,12 @@ public:
     bool alternateWhites() const { return identity().modelTxm600HdS; }
     StepRoutines& steps() { return steps_; }
     CalibrationEngine& engine() { return *engine_; }
+    // The run's mode: the prescribed waits and searches (the default) or the fast run. A front
+    // end chooses it before a calibration or verification starts; it holds for every run that
+    // follows until changed.
+    RunMode runMode() const { return settling_.mode(); }
+    void setRunMode(RunMode mode) { settling_.setMode(mode); }
+    const MeasuredSettling& settling() const { return settling_; }
 
     ColorReading currentReading;
     ColorReading referenceReading;
@@ -239,6 +246,7 @@ private:
     void timerIdentify();
     void timerCountdown();
     void runTaskTable();
+    bool takeSettledReading();
     // A task the table cannot run: said why, and the station back to idle.
     void abandonTask(const std::string& why);
     void unknownCommand(int group, int item);
@@ -297,6 +305,7 @@ private:
     NoticeState notices_;
     StepRoutines steps_;
     // The calibration procedures; built last, over the members above.
+    MeasuredSettling settling_;
     std::unique_ptr<CalibrationEngine> engine_;
     std::deque<std::pair<int, int>> posted_;
     std::unique_ptr<MeasurementWorkflow> measurement_;

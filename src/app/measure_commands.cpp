@@ -23,6 +23,7 @@ void CHalvoDlg::installMeasurement() {
         [this] { return checkLinks(); },
         [this](bool enable, int mode) { setRunControlsEnabled(enable, mode); },
         [this](int type) { window_.probePosition = type; },
+        settling_,
     };
     measurement_ = std::make_unique<MeasurementWorkflow>(std::move(station));
     steps_.measurementStep = [this](int state) {

@@ -14,6 +14,7 @@
 #include "colorimetry/color_reading.h"
 #include "monitor/identification.h"
 #include "monitor/monitor_sender.h"
+#include "station/measured_settling.h"
 #include "station/scheduler.h"
 #include "station/station_log.h"
 #include "station/station_ui.h"
@@ -62,6 +63,8 @@ struct CalibrationContext {
     std::function<AgingSettings()> agingSettings;
     // Where the aging records go (saved by the Setup page's "Save to file").
     std::vector<std::string>& agingRecords;
+    // The run's mode, and the wait between a pattern and its measurement.
+    MeasuredSettling& settling;
 
     void logLine(const std::string& text) const { log.logMessage(text, task.CalibrationState); }
     void logReading(const ColorReading& r) const {
@@ -70,6 +73,10 @@ struct CalibrationContext {
     void send(MonitorCommand command, uint32_t argument, int delayMs) const {
         monitor.sendMonitorCommand(command, argument, delayMs);
     }
+    // The measurement of a pattern or gains just sent: after the prescribed wait, or in the fast
+    // run once the readings have settled (the prescribed wait the upper bound).
+    void armReading(int64_t prescribedMs) const { settling.armReading(scheduler, prescribedMs); }
+    bool fast() const { return settling.fast(); }
     void stopMeasurementTimers() const {
         scheduler.stop(kTimerPrepare);
         scheduler.stop(kTimerTrigger);

@@ -107,6 +107,10 @@ void CalibrationEngine::startOrStopCalibration() {
             c.scheduler.arm(kTimerTrigger, 300);
             return;
         }
+        if (c.fast()) {
+            // The prescribed run logs nothing new: its log stays what the importer reads.
+            c.logLine("Fast calibration: readings taken once settled, searches start from a panel model.");
+        }
         c.send(MonitorCommand::CalibrationExecution, 1, 10);
         if (freshUniformity) {
             uniformity_.begin();

@@ -127,7 +127,7 @@ void ColourSpaceCalibration::setUp(Position p) {
     valueHistory[0] = currentValues[static_cast<size_t>(p.colour)];
     target_ = ColorSpaceTargetReading(
         c.page.colorSpaceTargets[static_cast<size_t>(p.space)][static_cast<size_t>(p.colour)], p.level);
-    c.scheduler.arm(kTimerTrigger, c.measurementDelayMs());
+    c.armReading(c.measurementDelayMs());
     c.task.stepCounter += 1;
 }
 
@@ -236,7 +236,7 @@ void ColourSpaceCalibration::iterate(Position p) {
     currentValues[static_cast<size_t>(p.colour)] = next;
     sendValues(p, next, 10);
     showValues(p.colour, next);
-    c.scheduler.arm(kTimerTrigger, c.measurementDelayMs());
+    c.armReading(c.measurementDelayMs());
     c.task.stepCounter += 1;
 }
 

@@ -77,7 +77,7 @@ void GammaCalibration::gammaStep() {
             c.send(MonitorCommand::DrawGammaPattern, static_cast<uint32_t>(w), 10);
         }
         step += 1;
-        c.scheduler.arm(kTimerTrigger, 3000);
+        c.armReading(3000);
         return;
     }
     engine_.reportTemperatures[9] = reading.cct;
@@ -180,7 +180,7 @@ void GammaCalibration::panelGammaStep() {
         c.send(MonitorCommand::SetColorTemperature, 6500, 1000);
         c.send(MonitorCommand::DrawPattern, 0, 10);
         step = 1;
-        c.scheduler.arm(kTimerTrigger, 2000);
+        c.armReading(2000);
         return;
     }
     engine_.countProgress();
@@ -192,7 +192,7 @@ void GammaCalibration::panelGammaStep() {
             c.send(MonitorCommand::DrawPattern, Grey(static_cast<int>(std::ceil(step * 25.5))), 10);
         }
         ++step;
-        c.scheduler.arm(kTimerTrigger, 3000);
+        c.armReading(3000);
         return;
     }
     const ChartGammaFit fit = fitChartGamma(chartSeries[space]);

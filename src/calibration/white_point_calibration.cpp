@@ -163,6 +163,8 @@ void WhitePointCalibration::whitePointStep() {
     if (step == 0) {
         c.logLine("Start Color temperature Calibration");
         iterations.fill(0);
+        fellBack.fill(false);
+        model_.reset();
         if (c.page.colorSpaceCheck.checked) {
             c.send(MonitorCommand::SetColorSpace, 0, 5000);
         }
@@ -202,7 +204,7 @@ void WhitePointCalibration::selectTarget() {
     refreshTarget(t);
     const auto kelvin = static_cast<uint32_t>(c.whiteTargets[static_cast<size_t>(t)].temperature);
     c.send(MonitorCommand::SetColorTemperature, kelvin | 0x8000u, 1000);
-    c.scheduler.arm(kTimerTrigger, 1000);
+    c.armReading(1000);
     step += 1;
 }
 
@@ -231,9 +233,15 @@ void WhitePointCalibration::iterate() {
         }
     }
     refreshTarget(t);
-    const double Yt = target_.lv;
+    double Yt = target_.lv;
 
-    const WhiteCorrection corr = CorrectWhiteGains(sample, target_, Yt, gainHistory[ii]);
+    if (c.fast() && !fellBack[ti] && i >= kModelIterations) {
+        fellBack[ti] = true;
+        c.logLine(Format("Fast white search of %dK did not converge in %d steps: the prescribed search continues.",
+                         c.whiteTargets[ti].temperature, kModelIterations));
+    }
+    const WhiteCorrection corr = c.fast() && !fellBack[ti] ? modelCorrection(sample, i, t, Yt)
+                                                           : CorrectWhiteGains(sample, target_, Yt, gainHistory[ii]);
     if (corr.saturated) {
         luminanceOffset += 2;
     }
@@ -283,7 +291,51 @@ void WhitePointCalibration::iterate() {
                static_cast<uint32_t>(clamped.b) << 16,
            10);
     showGains(t);
-    c.scheduler.arm(kTimerTrigger, c.measurementDelayMs());
+    c.armReading(c.measurementDelayMs());
+}
+
+namespace {
+
+Vec3 AsVec(const RgbGain& g) {
+    return {static_cast<double>(g.r), static_cast<double>(g.g), static_cast<double>(g.b)};
+}
+
+}  // namespace
+
+WhiteCorrection WhitePointCalibration::modelCorrection(const ColorReading& sample, int i, int t, double& Yt) {
+    CalibrationContext& c = engine_.context();
+    const size_t ii = static_cast<size_t>(i);
+    const Vec3 white = XyzOfReading(sample);
+    const Vec3 gains = AsVec(gainHistory[ii]);
+    // The model carries over from target to target: the gains scale the same channels whatever
+    // the preset. Only steps within one target's search correct it.
+    if (!model_.built()) {
+        model_.build(white, gains);
+    } else if (i > 0) {
+        model_.update(AsVec(gainHistory[ii - 1]), XyzOfReading(readingHistory[ii - 1]), gains, white);
+    }
+    double reachable = Yt;
+    const std::optional<Vec3> aimed = model_.aim(white, gains, target_.u, target_.vp, Yt, &reachable);
+    if (!aimed) {
+        fellBack[static_cast<size_t>(t)] = true;
+        c.logLine(Format("Fast white search of %dK has no model of the panel: the prescribed search continues.",
+                         c.whiteTargets[static_cast<size_t>(t)].temperature));
+        return CorrectWhiteGains(sample, target_, Yt, gainHistory[ii]);
+    }
+    if (reachable < Yt - 1.0) {
+        // Where the prescribed search ends after lowering the target by 2 cd/m2 at a time.
+        luminanceOffset += 2 * static_cast<int>(std::ceil((Yt - reachable) / 2.0));
+        refreshTarget(t);
+        Yt = target_.lv;
+    }
+    WhiteCorrection out;
+    out.L = -10.0 * (std::sqrt(std::max(sample.lv, 0.0)) - std::sqrt(std::max(Yt, 0.0)));
+    if (std::fabs(out.L) <= 1.0) {
+        out.L = 0.0;
+    }
+    out.gains = {static_cast<int>(std::lround((*aimed)[0])), static_cast<int>(std::lround((*aimed)[1])),
+                 static_cast<int>(std::lround((*aimed)[2]))};
+    return out;
 }
 
 void WhitePointCalibration::endOfProcedure() {

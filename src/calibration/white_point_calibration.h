@@ -7,6 +7,7 @@
 #include <array>
 
 #include "calibration/calibration_context.h"
+#include "calibration/white_gain_model.h"
 
 namespace halvo {
 
@@ -51,6 +52,9 @@ WhiteVerdict JudgeWhiteIteration(const WhiteIteration& it);
 class WhitePointCalibration {
 public:
     static constexpr int kMaxIterations = 200;
+    // The fast run's model-based search gets this many iterations per target; one that has not
+    // been accepted by then goes on as the prescribed search from where it stands.
+    static constexpr int kModelIterations = 8;
 
     explicit WhitePointCalibration(CalibrationEngine& engine) : engine_(engine) {}
 
@@ -65,6 +69,8 @@ public:
     std::array<ColorReading, kWhiteRowCount> whitePointResults{};
     // Iterations each target took to be accepted (0 when not accepted in this run).
     std::array<int, kWhiteRowCount> iterations{};
+    // Targets whose fast search fell back to the prescribed one in this run.
+    std::array<bool, kWhiteRowCount> fellBack{};
 
 private:
     int targetCount() const;
@@ -74,10 +80,13 @@ private:
     bool readGains(RgbGain& out, int waitMs);
     void refreshTarget(int t);
     void showGains(int t);
+    // The fast run's correction: the gains the model aims at, judged as the prescribed ones are.
+    WhiteCorrection modelCorrection(const ColorReading& sample, int i, int t, double& Yt);
 
     CalibrationEngine& engine_;
     // The target record as the list last showed it (refreshed from the list every iteration).
     ColorReading target_;
+    WhiteGainModel model_;
 };
 
 }  // namespace halvo

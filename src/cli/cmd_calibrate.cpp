@@ -31,7 +31,7 @@ extern const Subcommand kCalibrateCommand = {
     "                           [--color-space all|<names, e.g. BT.709,NTSC>] [--levels 1|2|3|4|8]\n"
     "                           [--color-priority] [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
-    "                           [--json] [--log <file>] [-v]\n"
+    "                           [--json] [--log <file>] [-v] [--fast]\n"
     "                           [--verify --report <file.xlsx|file.txt> [--color-spaces all|<list>]]\n\n"
     "Runs one calibration exactly as the Calibrate button does with these choices on the\n"
     "Calibration page, shows its progress, answers the completion notice with OK (the monitor\n"
@@ -57,6 +57,10 @@ extern const Subcommand kCalibrateCommand = {
     "                     3200 K, 5400 K, 6500 K, 7000 K (JUDD-OFFSET), 9300 K, 10000 K, 11000 K\n"
     "  --out DIR          where the .cal and the log go (default: the working directory; a folder\n"
     "                     that does not exist is made)\n"
+    "  --fast             the fast run: each reading is taken once two readings agree within the\n"
+    "                     instrument's repeatability (the prescribed wait is the upper bound), and\n"
+    "                     the white-point and colour-space searches start from a model of the panel;\n"
+    "                     the .cal, the uploads and the reports have the same form\n"
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
     "  --verify           then verify the monitor, as the Setup option \"Measurement after calibration:\"\n"
     "                     does (it stores the result in the EEPROM first), with the Measure page's\n"
@@ -148,6 +152,7 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, bool unstored, 
         if (completed) {
             j.boolean("storedInMonitor", !unstored);
         }
+        j.string("mode", station.runMode() == RunMode::Fast ? "fast" : "prescribed");
         if (simulated) {
             j.number("stationSeconds", static_cast<double>(stationMs) / 1000.0);
         }
@@ -216,7 +221,8 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, bool unstored, 
         PrintColourSpaceSummary(io.out, station);
     }
     if (simulated) {
-        std::fprintf(io.out, "Station time      %.1f min\n", static_cast<double>(stationMs) / 60000.0);
+        std::fprintf(io.out, "Station time      %.1f min%s\n", static_cast<double>(stationMs) / 60000.0,
+                     station.runMode() == RunMode::Fast ? " (fast run)" : "");
     }
     if (!calPath.empty()) {
         std::fprintf(io.out, "Calibration data  %s\n", calPath.c_str());
@@ -235,6 +241,7 @@ int RunCalibrate(Args& args, CliIo& io) {
     o.uniformity = args.takeFlag("--uniformity");
     o.store = !args.takeFlag("--no-store");
     o.json = args.takeFlag("--json");
+    options.fast = args.takeFlag("--fast");
     if (auto v = args.takeOption("--gamma-step")) {
         const auto n = ParseLong(*v);
         int entry = -1;

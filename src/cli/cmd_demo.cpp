@@ -182,6 +182,7 @@ int RunDemo(Args& args, CliIo& io) {
         options.seed = static_cast<uint32_t>(*n);
     }
     const bool json = args.takeFlag("--json");
+    options.fast = args.takeFlag("--fast");
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }

@@ -16,7 +16,7 @@ extern const Subcommand kVerifyCommand = {
     "                        [--gamma] [--color] [--color-temperature] [--uniformity]\n"
     "                        [--color-spaces all|<list>] --report <file.xlsx|file.txt>\n"
     "                        [--certificate <file.pdf>] [--cgats <file.ti3>] [--json]\n"
-    "                        [--log <file>] [-v] [--seed N]\n\n"
+    "                        [--log <file>] [-v] [--seed N] [--fast]\n\n"
     "Runs the verification as the Measure page's \"Measure\" button does, writes the report and\n"
     "prints every test's item, measured value and verdict (OK, OR, or N/A when not measured),\n"
     "and the CIEDE2000 of the verified patches against their targets per colour space.\n"
@@ -32,6 +32,8 @@ extern const Subcommand kVerifyCommand = {
     "                       <file>_<space>.ti3, each with <file>_<space>_target.ti3 of its targets\n"
     "  --json               the verdicts and the CIEDE2000 mean and maximum per colour space as\n"
     "                       one JSON object\n"
+    "  --fast               the fast run: each reading is taken once two readings agree within the\n"
+    "                       instrument's repeatability (the prescribed wait is the upper bound)\n"
     "  --simulate           the built-in simulated monitor and CA-210 on a virtual clock; the\n"
     "                       simulated operator moves the probe for uniformity. With a real monitor\n"
     "                       the command asks you to move the probe and press Enter.\n"
@@ -50,6 +52,7 @@ int RunVerify(Args& args, CliIo& io) {
     if (!ControllerSession::TakeOptions(args, options, &error)) {
         return UsageError(self, io, error);
     }
+    options.fast = args.takeFlag("--fast");
     VerifyChoices choices;
     if (!TakeVerifyChoices(args, choices, &error)) {
         return UsageError(self, io, error);

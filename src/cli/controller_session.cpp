@@ -213,6 +213,7 @@ bool ControllerSession::start(const char* command) {
         std::fprintf(io_.err, "halvo-cli %s: no serial port on this machine\n", command);
         return false;
     }
+    station_->setRunMode(options_.fast ? RunMode::Fast : RunMode::Prescribed);
     Setup& setup = station_->setup();
     if (!options_.instrument.empty()) {
         const auto& names = kInstrumentNames;

@@ -35,7 +35,9 @@ public:
         int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
         std::string simModel;       // --sim-model: the simulated monitor's version text
         int simInfo = -1;           // --sim-info: its model-information byte (-1: as built)
-        std::string panel = sim::kDefaultPanelName;  // --panel: the simulated panel by name, with its options
+        std::string panel = sim::kDefaultPanelName;
+        // --fast (calibrate, verify and demo take it themselves): the fast run.
+        bool fast = false;  // --panel: the simulated panel by name, with its options
     };
     // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
     // --speed, --duration, --calibration, --device, --pelko-devices, --sim-model, --sim-info, --panel).

@@ -12,6 +12,7 @@
 #include "colorimetry/colorimetric_record.h"
 #include "monitor/monitor_sender.h"
 #include "monitor/serial_link.h"
+#include "station/measured_settling.h"
 #include "station/scheduler.h"
 #include "station/station_log.h"
 
@@ -93,6 +94,18 @@ public:
     virtual Trigger trigger() = 0;
     // Trigger-to-read wait of this kind.
     virtual int waitMs() const = 0;
+
+    // How far two readings of an unchanged patch may differ (the fast run's settling test). The
+    // defaults are those of a tristimulus colorimeter of the CA class: about 0.1 % in luminance
+    // and a few ten-thousandths in u'v' at 100 cd/m2, twice that to allow for two readings.
+    virtual Repeatability repeatability() const {
+        Repeatability r;
+        r.lvRelative = 0.004;
+        r.lvFloor = 0.005;
+        r.uvAt100 = 0.0008;
+        r.uvCeiling = 0.02;
+        return r;
+    }
 
     // Cycle step 3.1: the byte count that keeps the instrument's link indicator alive.
     virtual int pollCount(bool measuring) = 0;

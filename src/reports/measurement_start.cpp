@@ -88,6 +88,9 @@ bool MeasurementWorkflow::startOrStopMeasurement() {
     if (!(first == 4 && (otherKinds || continuing))) {
         s_.results.resetToNotMeasured();
     }
+    if (s_.settling.fast()) {
+        logMessage("Fast verification: readings taken once settled.");
+    }
     rearm(1000);
     return true;
 }

@@ -95,7 +95,7 @@ void MeasurementWorkflow::gammaStep() {
         }
         drawPattern(0, 0, 0, 10);
         k = 1;
-        rearm(2000);
+        rearmReading(2000);
         return;
     }
     const ColorReading& reading = s_.reading;
@@ -118,7 +118,7 @@ void MeasurementWorkflow::gammaStep() {
             drawPattern(GreyLevel(k), GreyLevel(k), GreyLevel(k), 10);
         }
         ++k;
-        rearm(3000);
+        rearmReading(3000);
         return;
     }
 
@@ -163,7 +163,7 @@ void MeasurementWorkflow::colorStep() {
         }
         drawPattern(kColorPatches[0].r, kColorPatches[0].g, kColorPatches[0].b, 10);
         k = 1;
-        rearm(3000);
+        rearmReading(3000);
         return;
     }
     const ColorReading& reading = s_.reading;
@@ -180,7 +180,7 @@ void MeasurementWorkflow::colorStep() {
     }
     ++k;
     if (k <= 9) {
-        rearm(3000);
+        rearmReading(3000);
         return;
     }
     k = 0;
@@ -217,7 +217,7 @@ void MeasurementWorkflow::temperatureStep() {
         s_.sender.sendMonitorCommand(MonitorCommand::SetColorTemperature,
                                      static_cast<uint32_t>(targets[static_cast<size_t>(k)]), 1000);
         ++k;
-        rearm(3000);
+        rearmReading(3000);
         return;
     }
     k = 0;

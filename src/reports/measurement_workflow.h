@@ -17,6 +17,7 @@
 #include "monitor/monitor_sender.h"
 #include "reports/measure_page.h"
 #include "reports/measurement_results.h"
+#include "station/measured_settling.h"
 #include "station/scheduler.h"
 #include "station/station_log.h"
 #include "station/station_ui.h"
@@ -42,6 +43,8 @@ struct MeasurementStation {
     std::function<void(bool enable, int mode)> setRunControlsEnabled;
     // The main window's probe field: position index + 1.
     std::function<void(int type)> showProbePosition;
+    // The run's mode, and the wait between a pattern and its measurement.
+    MeasuredSettling& settling;
 };
 
 class MeasurementWorkflow {
@@ -86,6 +89,8 @@ private:
     void store(const ColorReading& reading);
     void drawPattern(int r, int g, int b, int waitMs);
     void rearm(int ms);
+    // The measurement of the pattern just drawn (measured settling in the fast run).
+    void rearmReading(int ms) { s_.settling.armReading(s_.scheduler, ms); }
     std::vector<int> temperatureTargets() const;
     ColorSpaceResults& current();
     bool peakRule() const;
