@@ -255,7 +255,12 @@ void CHalvoDlg::setConnectedControls(bool connected) {
 }
 
 void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
+    // Every run starts and ends here: a settling still open belongs to nobody, and the mode
+    // holds for the whole run whatever the box does meanwhile.
     settling_.cancel();
+    if (!enable) {
+        settling_.setMode(runMode());
+    }
     if (enable) {
         measure_.startButtonText = "Measure";
         calib_.startButtonText = "Calibrate";

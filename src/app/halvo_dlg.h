@@ -173,8 +173,8 @@ public:
     // The run's mode: the prescribed waits and searches (the default) or the fast run. A front
     // end chooses it before a calibration or verification starts; it holds for every run that
     // follows until changed.
-    RunMode runMode() const { return settling_.mode(); }
-    void setRunMode(RunMode mode) { settling_.setMode(mode); }
+    RunMode runMode() const { return calib_.fastCalibration.checked ? RunMode::Fast : RunMode::Prescribed; }
+    void setRunMode(RunMode mode) { calib_.fastCalibration.checked = mode == RunMode::Fast; }
     const MeasuredSettling& settling() const { return settling_; }
 
     ColorReading currentReading;

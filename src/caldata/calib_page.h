@@ -105,6 +105,12 @@ public:
     // ---- "Monitor source/Backlight" ----
     int source = 0;  // "Digital", "RGB", "YPbPr"
 
+    // ---- Beside "Calibrate" ----
+    // "Fast calibration": the fast run (measured settling, model-based searches) for the
+    // calibrations and verifications that start while it is checked. Kept for this session only
+    // until the station's own settings file takes it; Config.ini keeps its fixed lines.
+    CheckControl fastCalibration;
+
     // ---- "Color Space" ----
     CheckControl colorSpaceCheck;
     ListControl colorSpaceList;  // the five names, or "Native"

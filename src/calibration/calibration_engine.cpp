@@ -107,7 +107,7 @@ void CalibrationEngine::startOrStopCalibration() {
             c.scheduler.arm(kTimerTrigger, 300);
             return;
         }
-        if (c.fast()) {
+        if (page.fastCalibration.checked) {
             // The prescribed run logs nothing new: its log stays what the importer reads.
             c.logLine("Fast calibration: readings taken once settled, searches start from a panel model.");
         }

@@ -235,10 +235,10 @@ void WhitePointCalibration::iterate() {
     refreshTarget(t);
     double Yt = target_.lv;
 
-    if (c.fast() && !fellBack[ti] && i >= kModelIterations) {
+    if (c.fast() && !fellBack[ti] && i >= modelIterations) {
         fellBack[ti] = true;
         c.logLine(Format("Fast white search of %dK did not converge in %d steps: the prescribed search continues.",
-                         c.whiteTargets[ti].temperature, kModelIterations));
+                         c.whiteTargets[ti].temperature, modelIterations));
     }
     const WhiteCorrection corr = c.fast() && !fellBack[ti] ? modelCorrection(sample, i, t, Yt)
                                                            : CorrectWhiteGains(sample, target_, Yt, gainHistory[ii]);

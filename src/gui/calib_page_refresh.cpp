@@ -86,6 +86,7 @@ void CalibPageView::refresh() {
     ShowLabel(status_, m.statusText);
     ShowCaption(autoCalibration_, m.startButtonText);
     ShowCheck(autoCalibration_, CheckControl{m.startButtonChecked, m.startButtonEnabled});
+    ShowCheck(fastCalibration_, Gated(m.fastCalibration, m.controlsEnabled));
 }
 
 }  // namespace halvo::gui

@@ -337,6 +337,9 @@ QWidget* CalibPageView::buildRunAndFiles(QWidget* parent) {
     autoCalibration_->setAccessibleName("Auto Calibration");
     autoCalibration_->setCheckable(true);
     autoCalibration_->setMinimumWidth(110);
+    fastCalibration_ = Check("Fast calibration", "fastCalibration", row);
+    fastCalibration_->setToolTip(
+        "Take each reading once it has settled and start the searches from a model of the panel");
 
     layout->addWidget(saveTarget_);
     layout->addWidget(loadTarget_);
@@ -347,6 +350,7 @@ QWidget* CalibPageView::buildRunAndFiles(QWidget* parent) {
     layout->addSpacing(12);
     layout->addWidget(progress_, 1);
     layout->addWidget(status_);
+    layout->addWidget(fastCalibration_);
     layout->addWidget(autoCalibration_);
     return row;
 }

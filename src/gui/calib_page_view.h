@@ -97,6 +97,7 @@ private:
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* autoCalibration_ = nullptr;
+    QCheckBox* fastCalibration_ = nullptr;
 };
 
 }  // namespace halvo::gui

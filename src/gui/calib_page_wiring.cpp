@@ -16,6 +16,10 @@ void CalibPageView::wireOptions() {
         calib_.onBitDepthChosen(id == 1);
         changed();
     });
+    QObject::connect(fastCalibration_, &QCheckBox::clicked, this, [this](bool checked) {
+        calib_.fastCalibration.checked = checked;
+        changed();
+    });
     QObject::connect(gamma_, &QCheckBox::clicked, this, [this](bool checked) {
         calib_.onGammaToggled(checked);
         changed();

@@ -11,27 +11,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "scenarios/panel_fixture.h"
+#include "scenarios/fast_run_fixture.h"
 
 namespace halvo::test {
 namespace {
 
-class PrescribedWire : public PanelFixture {
-protected:
-    // The Measure page's gamma, colours and colour temperatures of the native picture.
-    void verifyNative() {
-        CMeasure& m = station->measure();
-        if (station->window().continuouslyChecked) {
-            station->onContinuouslyToggled(false);
-        }
-        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, 0, 2000);
-        run(1000);
-        m.onKindToggled(kKindUniformity, false);
-        m.onColorSpaceToggled(false);
-        ASSERT_TRUE(station->startOrStopMeasurement());
-        ASSERT_TRUE(scheduler.runUntil([&] { return station->task().CalibrationState == kTaskIdle; }, 3600 * 1000));
-    }
-};
+class PrescribedWire : public NativeVerificationFixture {};
 
 std::string FrameLines(const std::vector<sim::SimMonitor::ReceivedFrame>& frames, int64_t origin) {
     std::string out;
