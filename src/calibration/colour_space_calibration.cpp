@@ -184,7 +184,10 @@ void ColourSpaceCalibration::iterate(Position p) {
     }
 
     const ColourValues& current = valueHistory[ii];
-    const ColourCorrection corr = CorrectColourValues(p.colour, reading, target_, current);
+    ColourCorrection corr = CorrectColourValues(p.colour, reading, target_, current);
+    if (c.fast()) {
+        modelCorrection(p, i, reading, current, corr);
+    }
     c.logReading(reading);
 
     const bool same = corr.values == current;
@@ -238,6 +241,49 @@ void ColourSpaceCalibration::iterate(Position p) {
     showValues(p.colour, next);
     c.armReading(c.measurementDelayMs());
     c.task.stepCounter += 1;
+}
+
+void ColourSpaceCalibration::modelCorrection(const Position& p, int i, const ColorReading& reading,
+                                             const ColourValues& current, ColourCorrection& corr) {
+    CalibrationContext& c = engine_.context();
+    // A secondary's target may have moved onto its primaries' line at i = 1: the search starts
+    // again from there.
+    if (i == 0 || (secondaryProjection && i == 1 && p.colour >= kSlotYellow)) {
+        secant_.start(PrescribedColourModel(p.colour));
+        modelFellBack_ = i == 0 ? false : modelFellBack_;
+    }
+    if (modelFellBack_) {
+        return;
+    }
+    static constexpr const char* kColourNames[kColorSlotCount] = {"White", "Red",    "Green", "Blue",
+                                                                   "Yellow", "Cyan", "Magenta"};
+    const auto fallBack = [&](const char* why) {
+        modelFellBack_ = true;
+        ++modelFallbacks;
+        c.logLine(Format("Fast colour-space search of %s %s (level %d) %s: the prescribed search continues.",
+                         kColorSpaceListNames[static_cast<size_t>(p.space)], kColourNames[p.colour],
+                         (15 - p.level) * 17, why));
+    };
+    if (i >= modelIterations) {
+        fallBack(Format("did not converge in %d steps", modelIterations).c_str());
+        return;
+    }
+    secant_.observe({static_cast<double>(current.r), static_cast<double>(current.g), static_cast<double>(current.b)},
+                    {reading.u - target_.u, reading.vp - target_.vp, corr.L});
+    // The middle of the luminance window the acceptance allows (0 <= L <= 0.5).
+    const std::optional<Vec3> next = secant_.next({0.0, 0.0, 0.25});
+    if (!next) {
+        fallBack("has no model");
+        return;
+    }
+    // Rounded as the prescribed search rounds its changes: a change below 0.7 leaves a value
+    // where it is, so a search within a unit of its aim repeats its values and ends.
+    const auto rounded = [](int from, double to) {
+        const double change = to - from;
+        return static_cast<int>(std::trunc(change > 0 ? to + 0.3 : to - 0.3));
+    };
+    corr.values = ClearAbsentNegatives(p.colour, {rounded(current.r, (*next)[0]), rounded(current.g, (*next)[1]),
+                                                  rounded(current.b, (*next)[2])});
 }
 
 void ColourSpaceCalibration::accept(const Position& p, int i, int chosen, const ColourValues& values) {

@@ -13,6 +13,7 @@
 #include <array>
 
 #include "calibration/calibration_context.h"
+#include "calibration/colour_space_model.h"
 #include "calibration/colour_space_search.h"
 #include "calibration/colour_space_table.h"
 
@@ -63,6 +64,12 @@ public:
     // and level index (0 when not searched), and how many ended by forced acceptance.
     std::array<std::array<std::array<int, kLevelStorage>, kColorSlotCount>, kColorSpaceCount> iterations{};
     int forcedAcceptances = 0;
+    // The fast run's model-based search gets this many iterations per colour and level; one not
+    // accepted by then goes on as the prescribed search from where it stands.
+    static constexpr int kModelIterations = 12;
+    int modelIterations = kModelIterations;
+    // Searches of this run that fell back so.
+    int modelFallbacks = 0;
 
 private:
     struct Position {
@@ -79,6 +86,9 @@ private:
     void setUp(Position p);
     void startColourSpace(Position& p);
     void iterate(Position p);
+    // The fast run's values for the next iteration, in place of the prescribed correction's.
+    void modelCorrection(const Position& p, int i, const ColorReading& reading, const ColourValues& current,
+                         ColourCorrection& corr);
     void accept(const Position& p, int i, int chosen, const ColourValues& values);
     void readBack(const Position& p, const ColourValues& values);
     void sendValues(const Position& p, const ColourValues& values, int delayMs);
@@ -93,6 +103,8 @@ private:
     ColorReading target_;
     // The RGB offsets the monitor was last sent.
     ColourValues sentOffsets_{};
+    SecantSearch secant_;
+    bool modelFellBack_ = false;
 };
 
 }  // namespace halvo

@@ -56,14 +56,18 @@ ColourCorrection CorrectColourValues(int slot, const ColorReading& reading, cons
     const double dv = reading.vp - target.vp;
     ColourValues v{Step(current.r, f.r * du + out.L), Step(current.g, f.g * du + out.L),
                    Step(current.b, f.b * dv + out.L)};
+    out.values = ClearAbsentNegatives(slot, v);
+    return out;
+}
+
+ColourValues ClearAbsentNegatives(int slot, ColourValues v) {
     const ColourMask m = MaskOf(slot);
     if (slot != kSlotWhite) {
         v.r = !m.r && v.r < 0 ? 0 : v.r;
         v.g = !m.g && v.g < 0 ? 0 : v.g;
         v.b = !m.b && v.b < 0 ? 0 : v.b;
     }
-    out.values = v;
-    return out;
+    return v;
 }
 
 ColourValues LimitColourValues(const ColourValues& v) {

@@ -39,6 +39,9 @@ struct ColourCorrection {
 ColourCorrection CorrectColourValues(int slot, const ColorReading& reading, const ColorReading& target,
                                      const ColourValues& current);
 
+// Negative values cleared on the channels a colour does not contain (a white keeps them all).
+ColourValues ClearAbsentNegatives(int slot, ColourValues v);
+
 // Each value held within -255..255.
 ColourValues LimitColourValues(const ColourValues& v);
 
