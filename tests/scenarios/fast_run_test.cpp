@@ -23,8 +23,9 @@ TEST_P(FastRun, CalibrationPassesTheVerificationThatFollows) {
     EXPECT_GT(Judged(book), 10);
     EXPECT_EQ(OutOfRange(book), "");
     EXPECT_EQ(logCount("MES: Fast verification: readings taken once settled."), 1);
-    // Every white found by the model, none by the prescribed search after it.
-    EXPECT_EQ(logCount("did not converge"), 0);
+    // Every white found by the model, none by the prescribed search after it (colour-space
+    // searches may go on as the prescribed one: their acceptance window is the instrument's noise).
+    EXPECT_EQ(logCount("Fast white search"), 0);
     EXPECT_GT(station->settling().discardedReadings(), 0);
 }
 
