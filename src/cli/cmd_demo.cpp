@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "cli/json_writer.h"
 #include "cli/progress_line.h"
@@ -22,7 +23,7 @@ int RunDemo(Args& args, CliIo& io);
 extern const Subcommand kDemoCommand = {
     "demo",
     "the main job on the simulated station: verify, calibrate everything, verify again",
-    "usage: halvo-cli demo [--out <dir>] [--seed N] [--json]\n\n"
+    "usage: halvo-cli demo [--out <dir>] [--seed N] [--json] [--fast]\n\n"
     "On the built-in simulated monitor and CA-210 (virtual clock, a second or two of wall time):\n"
     "verifies the uncalibrated monitor in every colour space, runs a full automatic calibration\n"
     "(gamma, the five colour spaces, the seven white points, the panel-gamma check) that stores its\n"
@@ -36,6 +37,9 @@ extern const Subcommand kDemoCommand = {
     "read from and written to the working directory, as by every station command.\n"
     "  --out <dir>   where the files go (default demo-out; created when missing)\n"
     "  --seed N      the simulated panel's and instrument's noise (default 1)\n"
+    "  --fast        the fast run (measured settling, model-based searches); the same job is then\n"
+    "                run once more as the prescribed run, its files in <dir>/prescribed, and its\n"
+    "                station time is printed beside the fast one's\n"
     "  --json        the comparison, the CIEDE2000 figures, times and files as one JSON object\n"
     "Exit codes: 0 when every item the second verification measured is OK, 1 when any is out of\n"
     "range or a step failed, 2 on bad arguments.\n",
@@ -136,7 +140,8 @@ bool Calibrate(ControllerSession& session, CliIo& io) {
 }
 
 void PrintJson(CliIo& io, const std::string& id, const Comparison& c, const Phases& p, double wallMs,
-               const std::vector<std::string>& files, const ReportBook& before, const ReportBook& after) {
+               const std::vector<std::string>& files, const ReportBook& before, const ReportBook& after,
+               const std::optional<Phases>& prescribed) {
     JsonWriter j;
     j.beginObject()
         .string("calibrationId", id)
@@ -146,6 +151,9 @@ void PrintJson(CliIo& io, const std::string& id, const Comparison& c, const Phas
         .number("stationSeconds", static_cast<double>(p.total()) / 1000.0)
         .number("calibrationStationSeconds", static_cast<double>(p.calibration) / 1000.0)
         .number("wallSeconds", wallMs / 1000.0);
+    if (prescribed) {
+        j.number("prescribedStationSeconds", static_cast<double>(prescribed->total()) / 1000.0);
+    }
     j.beginArray("files");
     for (const std::string& f : files) {
         j.string(nullptr, f);
@@ -164,6 +172,90 @@ void PrintJson(CliIo& io, const std::string& id, const Comparison& c, const Phas
     WriteDeltaEJson(j, "deltaE2000", after.patches);
     j.endObject();
     std::fprintf(io.out, "%s\n", j.text().c_str());
+}
+
+// The job itself on a connected station: the verification before, the full calibration and
+// the verification after, with their files in outDir. False (the log saved) when a step failed.
+struct JobResult {
+    Phases phases;
+    ReportBook before;
+    ReportBook after;
+    std::vector<std::string> files;
+};
+bool RunJob(const ControllerSession::Options& options, const std::string& outDir, CliIo& io, JobResult& job) {
+    ControllerSession session(options, io);
+    if (!session.start("demo") || !session.connect("demo")) {
+        return false;
+    }
+    CHalvoDlg& station = session.station();
+    const std::string id = station.calibrationId.empty() ? "calibration" : station.calibrationId;
+    const std::string base = outDir + "/" + id;
+    const std::string logPath = base + "Log.txt";
+    if (station.window().continuouslyChecked) {
+        station.onContinuouslyToggled(false);
+    }
+    session.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 5000);
+    InstallChartPainter(station);
+    // The reports' header names the monitor's serial number and the tester; say what they are.
+    station.setup().serialNumber.text = "SIMULATED";
+    station.setup().testedBy.text = "halvo-cli demo";
+    // Whatever fails from here on, the log shows why.
+    auto fail = [&]() {
+        station.chartPainter = nullptr;
+        station.onConnectClicked(false);
+        SaveLogFile(station.log(), logPath, io, "demo");
+        return false;
+    };
+
+    Phases& phases = job.phases;
+    int64_t mark = session.scheduler().nowMs();
+    std::fprintf(io.err, "Verifying the uncalibrated monitor ...\n");
+    const VerifyChoices before = EverySpace(base + "VerifyBefore.txt");
+    ApplyVerifyChoices(station, before);
+    session.runUntil([&] { return !session.scheduler().isArmed(kTimerPostedCommands); }, 1000);
+    if (!station.startOrStopMeasurement() || !CompleteVerification(session, before, true, io, job.before)) {
+        std::fprintf(io.err, "halvo-cli demo: the first verification failed (see the log)\n");
+        return fail();
+    }
+    phases.before = session.scheduler().nowMs() - mark;
+
+    std::fprintf(io.err, "Calibrating: gamma, five colour spaces, seven white points, panel gamma ...\n");
+    mark = session.scheduler().nowMs();
+    if (!ChooseFullCalibration(station)) {
+        std::fprintf(io.err, "halvo-cli demo: %s\n", kNoColorSpaceMessage);
+        return fail();
+    }
+    VerifyChoices after = EverySpace(base + "Verify.xlsx");
+    after.certificate = base + "Certificate.pdf";
+    after.cgats = base + "Verify.ti3";
+    station.setup().measurementAfterCalibration.checked = true;
+    ApplyVerifyChoices(station, after);
+    if (!Calibrate(session, io)) {
+        return fail();
+    }
+    phases.calibration = session.scheduler().nowMs() - mark;
+    const std::string calPath = base + ".cal";
+    if (!station.calib().saveFile(calPath)) {
+        std::fprintf(io.err, "halvo-cli demo: could not save %s\n", calPath.c_str());
+        return fail();
+    }
+
+    std::fprintf(io.err, "Verifying the calibrated monitor ...\n");
+    mark = session.scheduler().nowMs();
+    std::vector<std::string> certificateFiles;
+    if (!CompleteVerification(session, after, true, io, job.after, &certificateFiles) ||
+        !ExportReport(session, base + "Verify.txt", io)) {
+        return fail();
+    }
+    phases.after = session.scheduler().nowMs() - mark;
+    station.chartPainter = nullptr;
+    station.onConnectClicked(false);
+    if (!SaveLogFile(station.log(), logPath, io, "demo")) {
+        return false;
+    }
+    job.files = {calPath, after.report, base + "Verify.txt", before.report, logPath};
+    job.files.insert(job.files.end(), certificateFiles.begin(), certificateFiles.end());
+    return true;
 }
 
 int RunDemo(Args& args, CliIo& io) {
@@ -193,86 +285,35 @@ int RunDemo(Args& args, CliIo& io) {
     }
 
     const auto wallStart = std::chrono::steady_clock::now();
-    ControllerSession session(options, io);
-    if (!session.start("demo") || !session.connect("demo")) {
+    JobResult job;
+    if (!RunJob(options, outDir, io, job)) {
         return kExitFailure;
     }
-    CHalvoDlg& station = session.station();
-    const std::string id = station.calibrationId.empty() ? "calibration" : station.calibrationId;
-    const std::string base = outDir + "/" + id;
-    const std::string logPath = base + "Log.txt";
-    if (station.window().continuouslyChecked) {
-        station.onContinuouslyToggled(false);
-    }
-    session.runUntil([&] { return station.links().monitorAlive() && station.links().instrumentAlive(); }, 5000);
-    InstallChartPainter(station);
-    // The reports' header names the monitor's serial number and the tester; say what they are.
-    station.setup().serialNumber.text = "SIMULATED";
-    station.setup().testedBy.text = "halvo-cli demo";
-    // Whatever fails from here on, the log shows why.
-    auto fail = [&]() {
-        station.chartPainter = nullptr;
-        station.onConnectClicked(false);
-        SaveLogFile(station.log(), logPath, io, "demo");
-        return kExitFailure;
-    };
-
-    Phases phases;
-    int64_t mark = session.scheduler().nowMs();
-    std::fprintf(io.err, "Verifying the uncalibrated monitor ...\n");
-    const VerifyChoices before = EverySpace(base + "VerifyBefore.txt");
-    ApplyVerifyChoices(station, before);
-    session.runUntil([&] { return !session.scheduler().isArmed(kTimerPostedCommands); }, 1000);
-    ReportBook beforeBook;
-    if (!station.startOrStopMeasurement() || !CompleteVerification(session, before, true, io, beforeBook)) {
-        std::fprintf(io.err, "halvo-cli demo: the first verification failed (see the log)\n");
-        return fail();
-    }
-    phases.before = session.scheduler().nowMs() - mark;
-
-    std::fprintf(io.err, "Calibrating: gamma, five colour spaces, seven white points, panel gamma ...\n");
-    mark = session.scheduler().nowMs();
-    if (!ChooseFullCalibration(station)) {
-        std::fprintf(io.err, "halvo-cli demo: %s\n", kNoColorSpaceMessage);
-        return fail();
-    }
-    VerifyChoices after = EverySpace(base + "Verify.xlsx");
-    after.certificate = base + "Certificate.pdf";
-    after.cgats = base + "Verify.ti3";
-    station.setup().measurementAfterCalibration.checked = true;
-    ApplyVerifyChoices(station, after);
-    if (!Calibrate(session, io)) {
-        return fail();
-    }
-    phases.calibration = session.scheduler().nowMs() - mark;
-    const std::string calPath = base + ".cal";
-    if (!station.calib().saveFile(calPath)) {
-        std::fprintf(io.err, "halvo-cli demo: could not save %s\n", calPath.c_str());
-        return fail();
-    }
-
-    std::fprintf(io.err, "Verifying the calibrated monitor ...\n");
-    mark = session.scheduler().nowMs();
-    ReportBook afterBook;
-    std::vector<std::string> certificateFiles;
-    if (!CompleteVerification(session, after, true, io, afterBook, &certificateFiles) ||
-        !ExportReport(session, base + "Verify.txt", io)) {
-        return fail();
-    }
-    phases.after = session.scheduler().nowMs() - mark;
-    station.chartPainter = nullptr;
-    station.onConnectClicked(false);
-    if (!SaveLogFile(station.log(), logPath, io, "demo")) {
-        return kExitFailure;
+    // The fast job is shown beside the prescribed one: the same job again, its files aside.
+    std::optional<Phases> prescribed;
+    if (options.fast) {
+        std::fprintf(io.err, "The same job as the prescribed run, for its station time ...\n");
+        ControllerSession::Options slow = options;
+        slow.fast = false;
+        const std::string aside = outDir + "/prescribed";
+        JobResult prescribedJob;
+        if (!PrepareOutput(aside, OutputKind::Folder, &error) || !RunJob(slow, aside, io, prescribedJob)) {
+            std::fprintf(io.err, "halvo-cli demo: the prescribed job for comparison failed (see %s)\n", aside.c_str());
+            return kExitFailure;
+        }
+        prescribed = prescribedJob.phases;
     }
     const double wallMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
+    const Phases& phases = job.phases;
+    const ReportBook& beforeBook = job.before;
+    const ReportBook& afterBook = job.after;
+    const std::vector<std::string>& files = job.files;
+    const std::string id = std::filesystem::path(files.front()).stem().string();
 
     const Comparison comparison = CompareVerdicts(beforeBook.verdicts, afterBook.verdicts);
-    std::vector<std::string> files = {calPath, after.report, base + "Verify.txt", before.report, logPath};
-    files.insert(files.end(), certificateFiles.begin(), certificateFiles.end());
     if (json) {
-        PrintJson(io, id, comparison, phases, wallMs, files, beforeBook, afterBook);
+        PrintJson(io, id, comparison, phases, wallMs, files, beforeBook, afterBook, prescribed);
     } else {
         std::fprintf(io.out, "\nVerification of %s before and after its calibration\n\n", id.c_str());
         PrintComparison(io.out, comparison);
@@ -283,6 +324,15 @@ int RunDemo(Args& args, CliIo& io) {
         std::fprintf(io.out, "\nStation time  %.1f min (verification %.1f, calibration %.1f, verification %.1f)\n",
                      static_cast<double>(phases.total()) / 60000.0, static_cast<double>(phases.before) / 60000.0,
                      static_cast<double>(phases.calibration) / 60000.0, static_cast<double>(phases.after) / 60000.0);
+        if (prescribed) {
+            std::fprintf(io.out,
+                         "              fast run; the prescribed run of the same job: %.1f min (verification %.1f, "
+                         "calibration %.1f, verification %.1f)\n",
+                         static_cast<double>(prescribed->total()) / 60000.0,
+                         static_cast<double>(prescribed->before) / 60000.0,
+                         static_cast<double>(prescribed->calibration) / 60000.0,
+                         static_cast<double>(prescribed->after) / 60000.0);
+        }
         std::fprintf(io.out, "Wall time     %.1f s\n", wallMs / 1000.0);
         std::error_code ec;
         std::fprintf(io.out, "Files in %s\n", std::filesystem::weakly_canonical(outDir, ec).c_str());
