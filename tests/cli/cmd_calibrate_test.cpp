@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "support/capture.h"
@@ -33,6 +35,39 @@ TEST_F(CliCalibrate, RunsGammaAndWhitesAndSavesTheDataAndTheLog) {
     ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001Log.txt", log, nullptr));
     EXPECT_NE(log.find("CAL: Start Gamma Calibration\r\n"), std::string::npos);
     EXPECT_NE(log.find("Save eeprom"), std::string::npos);
+}
+
+// The fast run writes the .cal in the prescribed run's form (line for line the same fields), and
+// its log and summary say which run it was.
+TEST_F(CliCalibrate, TheFastRunSaysSoAndWritesTheSameForm) {
+    const auto prescribed = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--gamma-step", "16", "--targets",
+                                            "2,4", "--no-store", "--json", "--out", "slow"});
+    const auto fast = RunCliCaptured({"calibrate", "--simulate", "--fast", "--gamma", "--gamma-step", "16",
+                                      "--targets", "2,4", "--no-store", "--json", "--out", "fast"});
+    ASSERT_EQ(prescribed.exitCode, 0) << prescribed.err;
+    ASSERT_EQ(fast.exitCode, 0) << fast.err;
+    EXPECT_NE(prescribed.out.find("\"mode\":\"prescribed\""), std::string::npos) << prescribed.out;
+    EXPECT_NE(fast.out.find("\"mode\":\"fast\""), std::string::npos) << fast.out;
+    std::string slowCal, fastCal, fastLog, slowLog;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/slow/VRL000001.cal", slowCal, nullptr));
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/fast/VRL000001.cal", fastCal, nullptr));
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/fast/VRL000001Log.txt", fastLog, nullptr));
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/slow/VRL000001Log.txt", slowLog, nullptr));
+    EXPECT_NE(fastLog.find("CAL: Fast calibration: readings taken once settled"), std::string::npos);
+    EXPECT_EQ(slowLog.find("Fast"), std::string::npos);
+    // Field counts line by line; the values themselves differ by the instrument's noise.
+    const auto counts = [](const std::string& text) {
+        std::vector<int> out(1, 0);
+        for (char ch : text) {
+            if (ch == '\n') {
+                out.push_back(0);
+            } else if (ch == ',') {
+                ++out.back();
+            }
+        }
+        return out;
+    };
+    EXPECT_EQ(counts(fastCal), counts(slowCal));
 }
 
 TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
