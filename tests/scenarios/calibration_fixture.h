@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/station_fixture.h"
@@ -104,4 +106,28 @@ protected:
     }
 };
 
+// A monitor may answer the colour-space offsets as bare 10-bit two's complement words or
+// sign-extended to 16 bits; the colour-space scenarios run against each.
+class OffsetWordsFixture : public CalibrationFixture, public ::testing::WithParamInterface<sim::OffsetWordForm> {
+protected:
+    sim::SimStationConfig stationConfig() const override {
+        sim::SimStationConfig c;
+        c.monitor.offsetWords = GetParam();
+        return c;
+    }
+};
+
+inline const auto kBothOffsetWordForms =
+    ::testing::Values(sim::OffsetWordForm::SignExtended, sim::OffsetWordForm::Bare10Bit);
+
+inline std::string OffsetWordsName(const ::testing::TestParamInfo<sim::OffsetWordForm>& p) {
+    return p.param == sim::OffsetWordForm::Bare10Bit ? "bare10bit" : "signExtended";
+}
+
 }  // namespace halvo::test
+
+namespace halvo::sim {
+inline void PrintTo(OffsetWordForm form, std::ostream* os) {
+    *os << (form == OffsetWordForm::Bare10Bit ? "bare 10-bit words" : "sign-extended words");
+}
+}  // namespace halvo::sim
