@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/halvo_dlg.h"
+#include "sim_station_rig.h"
 #include "caldata/color_space_targets.h"
 #include "reports/report_export.h"
 #include "sim/panel_catalog.h"
@@ -37,17 +38,7 @@ struct Station {
         config.panel = panel;
         sim = std::make_unique<sim::SimStation>(scheduler, config);
         sim->install();
-        CHalvoDlg::Options options;
-        options.workingDirectory = dir;
-        options.enumeratePorts = [] { return std::vector<std::string>{sim::kSimMonitorPort, sim::kSimCaPort}; };
-        dlg = std::make_unique<CHalvoDlg>(scheduler, ui, options);
-        dlg->initDialog();
-        dlg->setup().monitorPort.selectText(sim::kSimMonitorPort);
-        dlg->setup().instrumentPort.selectText(sim::kSimCaPort);
-        scheduler.runFor(0);
-        dlg->onConnectClicked(true);
-        scheduler.runUntil([&] { return !scheduler.isArmed(kTimerIdentify); }, 10000);
-        scheduler.runFor(2000);
+        dlg = bench::ConnectToSimulatedStation(scheduler, ui, dir);
         dlg->onContinuouslyToggled(false);
     }
 
@@ -151,22 +142,6 @@ double WorstWhite(Station& s, std::string& which) {
         }
     }
     return worst;
-}
-
-std::vector<std::array<int, 3>> InteriorCodes() {
-    std::vector<std::array<int, 3>> codes;
-    const int onGrid[4] = {68, 119, 170, 221};
-    const int between[4] = {60, 110, 160, 210};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            const int k = (i + 2 * j + 1) % 4;
-            codes.push_back({onGrid[i], onGrid[j], onGrid[k]});
-            if ((i + j) % 2 == 0) {
-                codes.push_back({between[i], between[j], between[k]});
-            }
-        }
-    }
-    return codes;
 }
 
 void Interior(Station& s, int space, double& mean, double& worst) {

@@ -13,8 +13,6 @@
 namespace halvo {
 namespace {
 
-constexpr const char* kCopied = "Calibration data is copied successfully.\n Please restart monitor.";
-
 class ColourSpaceCopy : public test::OffsetWordsFixture {
 protected:
     // The data packets of a space's table the monitor received since recording started, in the
@@ -54,19 +52,7 @@ protected:
     // packets. Empty when the copy did not end with its success message.
     std::vector<Bytes> loadAndCopy(int space, const std::string& path) {
         factoryMonitor();
-        EXPECT_TRUE(page().loadFile(path));
-        run(100);
-        ui.yesAnswer = true;
-        ui.messages.clear();
-        page().copyToMonitor();
-        ui.yesAnswer = false;
-        run(100);
-        scheduler.runUntil([&] { return !station->engine().upload().running(); }, 3 * 3600 * 1000);
-        if (ui.messages.empty() || ui.messages.back() != kCopied) {
-            ADD_FAILURE() << "not copied: " << (ui.messages.empty() ? std::string("no message") : ui.messages.back());
-            return {};
-        }
-        return tablePackets(space);
+        return copyFileIntoMonitor(path) ? tablePackets(space) : std::vector<Bytes>{};
     }
 
     void expectSamePackets(const std::vector<Bytes>& calibrated, const std::vector<Bytes>& copied) {

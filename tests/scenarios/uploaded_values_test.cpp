@@ -13,24 +13,6 @@ namespace {
 
 using test::PanelFixture;
 
-// Interior codes of the cube: every channel lit and none full, never all three equal. Sixteen
-// on the table's grid points (17 k) and eight between them, where the monitor interpolates.
-std::vector<std::array<int, 3>> InteriorCodes() {
-    std::vector<std::array<int, 3>> codes;
-    const int onGrid[4] = {68, 119, 170, 221};
-    const int between[4] = {60, 110, 160, 210};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            const int k = (i + 2 * j + 1) % 4;  // never i when i = j: no grey
-            codes.push_back({onGrid[i], onGrid[j], onGrid[k]});
-            if ((i + j) % 2 == 0) {
-                codes.push_back({between[i], between[j], between[k]});
-            }
-        }
-    }
-    return codes;
-}
-
 // How far an interior colour of a calibrated space may lie from its target, in Δu'v'. The table
 // holds corrections measured at the primaries, secondaries and grey; everything else is the
 // table's construction: a face point is a straight blend, at its brightest channel's level, of
