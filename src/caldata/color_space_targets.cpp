@@ -122,4 +122,20 @@ ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotC
     return reading;
 }
 
+std::vector<std::array<int, 3>> InteriorCodes() {
+    std::vector<std::array<int, 3>> codes;
+    const int onGrid[4] = {68, 119, 170, 221};
+    const int between[4] = {60, 110, 160, 210};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            const int k = (i + 2 * j + 1) % 4;  // never i when i = j: no grey
+            codes.push_back({onGrid[i], onGrid[j], onGrid[k]});
+            if ((i + j) % 2 == 0) {
+                codes.push_back({between[i], between[j], between[k]});
+            }
+        }
+    }
+    return codes;
+}
+
 }  // namespace halvo

@@ -51,4 +51,10 @@ ColorReading ColorSpaceTargetReading(const ColorSpaceTarget& target, int level);
 ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotCount>& space, int r, int g, int b,
                                   double exponent);
 
+// Codes inside the cube to hold a calibrated space's interior against its targets: every channel
+// lit and none full, never all three equal (off the grey axis and off the faces). Sixteen on
+// the 16-point table's grid (multiples of 17) and eight between grid points, where a monitor
+// interpolates its table.
+std::vector<std::array<int, 3>> InteriorCodes();
+
 }  // namespace halvo

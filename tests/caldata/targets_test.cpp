@@ -62,6 +62,25 @@ TEST(ColorSpaceTargets, ACodeMixesThePrimariesAsLightAdds) {
     EXPECT_EQ(ColorSpaceCodeTarget(bt709, 0, 0, 0, 2.2).lv, 0.0);
 }
 
+TEST(ColorSpaceTargets, InteriorCodesLieOffTheGreyAxisAndOffTheFaces) {
+    const std::vector<std::array<int, 3>> codes = InteriorCodes();
+    EXPECT_GE(codes.size(), 20u);
+    int offGrid = 0;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const auto& c = codes[i];
+        for (const int v : c) {
+            EXPECT_GT(v, 0) << i;
+            EXPECT_LT(v, 255) << i;
+        }
+        EXPECT_FALSE(c[0] == c[1] && c[1] == c[2]) << i;
+        offGrid += c[0] % 17 != 0 ? 1 : 0;
+        for (size_t j = 0; j < i; ++j) {
+            EXPECT_NE(codes[j], c) << i;
+        }
+    }
+    EXPECT_GE(offGrid, 4) << "some between grid points, where the table is interpolated";
+}
+
 TEST(ColorSpaceTargets, LevelListsAndTheirIndexSteps) {
     EXPECT_EQ(LevelListEntries(2), (std::vector<std::string>{"255", "187"}));
     EXPECT_EQ(LevelListEntries(3), (std::vector<std::string>{"255", "204", "153"}));

@@ -60,7 +60,7 @@ protected:
         if (measureSpaces == 1) {
             // The native picture alone: the operator has the monitor show it (a run in colour
             // spaces leaves the last one shown).
-            station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, 0, 100);
+            showSpace(0);
         }
         run(1000);
         m.onKindToggled(kKindGamma, !uniformity);
@@ -81,6 +81,11 @@ protected:
         return BuildReportFor(station->reportSources());
     }
     // The items out of range, one line each ("" when none).
+    // A colour-space slot shown (0 the native picture), with the 2000 ms the monitor takes to
+    // switch before the next frame, as the station's own switches wait.
+    void showSpace(int slot) {
+        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(slot), 2000);
+    }
     static std::string OutOfRange(const ReportBook& book) {
         std::string out;
         for (const VerdictLine& v : book.verdicts) {
@@ -115,7 +120,7 @@ protected:
     }
     // A code with a colour space shown, through the station's measurement cycle.
     ColorReading measureCode(int space, int r, int g, int b) {
-        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, static_cast<uint32_t>(space + 1), 100);
+        showSpace(space + 1);
         return measure(MonitorCommand::DrawPattern, static_cast<uint32_t>(r | g << 8 | b << 16));
     }
 };

@@ -82,17 +82,7 @@ TEST_P(EveryPanel, ACalibrationCopiedIntoAFactoryFreshMonitorOfThePanelPassesThe
     const ReportBook factory = verify(verified);
     EXPECT_NE(OutOfRange(factory), "") << "a factory monitor is not calibrated yet";
 
-    ASSERT_TRUE(page().loadFile(path));
-    run(100);
-    ui.yesAnswer = true;
-    ui.messages.clear();
-    page().copyToMonitor();
-    ui.yesAnswer = false;
-    run(100);
-    ASSERT_TRUE(station->engine().upload().running());
-    ASSERT_TRUE(scheduler.runUntil([&] { return !station->engine().upload().running(); }, 3 * 3600 * 1000));
-    ASSERT_FALSE(ui.messages.empty());
-    ASSERT_EQ(ui.messages.back(), "Calibration data is copied successfully.\n Please restart monitor.");
+    ASSERT_TRUE(copyFileIntoMonitor(path));
     sim->monitor().powerCycle();
     const ReportBook copied = verify(verified);
     EXPECT_EQ(OutOfRange(copied), "");

@@ -13,24 +13,6 @@ namespace {
 
 using test::PanelFixture;
 
-// Interior codes of the cube: every channel lit and none full, never all three equal. Sixteen
-// on the table's grid points (17 k) and eight between them, where the monitor interpolates.
-std::vector<std::array<int, 3>> InteriorCodes() {
-    std::vector<std::array<int, 3>> codes;
-    const int onGrid[4] = {68, 119, 170, 221};
-    const int between[4] = {60, 110, 160, 210};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            const int k = (i + 2 * j + 1) % 4;  // never i when i = j: no grey
-            codes.push_back({onGrid[i], onGrid[j], onGrid[k]});
-            if ((i + j) % 2 == 0) {
-                codes.push_back({between[i], between[j], between[k]});
-            }
-        }
-    }
-    return codes;
-}
-
 // How far an interior colour of a calibrated space may lie from its target, in Δu'v'. The table
 // holds corrections measured at the primaries, secondaries and grey; everything else is the
 // table's construction: a face point is a straight blend, at its brightest channel's level, of
@@ -84,33 +66,45 @@ protected:
         ASSERT_TRUE(calibrateAndStore()) << station->log().text();
         ASSERT_EQ(OutOfRange(verify(kSpaces)), "");
     }
-    // Frames as a station writes them, paced as the monitor takes them.
-    void write(const Bytes& frame, int64_t pauseMs = 100) {
-        sim->monitor().receive(frame.data(), frame.size());
-        run(pauseMs);
-    }
+    // Frames through the station's sender, as its procedures write them (its idle keep-alives
+    // wait their turn), each followed by the wait the monitor needs for it.
+    void write(const Bytes& frame, int pauseMs = 100) { station->sender().sendFrame(frame, "", pauseMs); }
     void write(MonitorCommand c, uint32_t argument) { write(*BuildMonitorFrame(c, argument), 1000); }
     void writePanelGamma(int gammaX100, int code) {
         write(MonitorCommand::WriteDefaultPanelGamma, 15u << 24 | static_cast<uint32_t>(code) << 16 |
                                                           static_cast<uint32_t>(gammaX100));
     }
+    // In calibration mode with the processing bypassed and settled, as the gamma upload loads it.
+    // Scaled, the entries stay rising as the station keeps them (near black a scaled toe would
+    // round to equal entries, which the monitor refuses).
     void writeGammaTable(const std::array<uint16_t, 256>& table, double scale) {
+        write(MonitorCommand::CalibrationExecution, 1);
+        write(*BuildMonitorFrame(MonitorCommand::SetCscGamma, 1), 4000);
+        long previous = -1;
         for (int first = 0; first < 256; first += 4) {
             uint8_t data[9];
             data[0] = static_cast<uint8_t>(first);
             for (int k = 0; k < 4; ++k) {
-                const auto v = static_cast<uint16_t>(std::lround(table[static_cast<size_t>(first + k)] * scale));
+                previous = std::max(previous + 1, std::lround(table[static_cast<size_t>(first + k)] * scale));
+                const auto v = static_cast<uint16_t>(previous);
                 data[1 + 2 * k] = static_cast<uint8_t>(v & 0xFF);
                 data[2 + 2 * k] = static_cast<uint8_t>(v >> 8);
             }
             write(BuildGammaTableFrame(data), 80);
         }
+        write(*BuildMonitorFrame(MonitorCommand::SetCscGamma, 0), 4000);
+        write(MonitorCommand::CalibrationExecution, 0);
     }
+    // In calibration mode with the space's slot selected, as the copy into a monitor loads it.
     void writeTable(int space, const Lut3D& lut) {
+        write(MonitorCommand::CalibrationExecution, 1);
+        write(*BuildMonitorFrame(MonitorCommand::SetNativeColorSpace, static_cast<uint32_t>(space + 1)), 5000);
         for (int i = 0; i < kLutPacketCount; ++i) {
             write(BuildLutPacket(space, i, lut), 300);
         }
         write(BuildLutFinalPacket(space), 8000);
+        write(*BuildMonitorFrame(MonitorCommand::SetNativeColorSpace, 0), 5000);
+        write(MonitorCommand::CalibrationExecution, 0);
     }
     Verdict verdict(const ReportBook& book, const std::string& test, const std::string& item,
                     const std::string& quantity) {
@@ -143,17 +137,13 @@ TEST_P(WrongValues, EachKindOfWrongValueFailsTheVerification) {
     }
     {
         SCOPED_TRACE("a gamma table scaled by 0.9 makes the monitor drive its panel harder");
-        write(MonitorCommand::SetCscGamma, 1);
         writeGammaTable(good.gammaTable, 0.9);
-        write(MonitorCommand::SetCscGamma, 0);
         const ReportBook book = verify(1);
         EXPECT_EQ(verdict(book, "Luminance of White", "6500K", "Lv"), Verdict::OutOfRange) << OutOfRange(book);
         const VerdictLine* white = Find(book, "Luminance of White", "6500K", "Lv");
         ASSERT_NE(white, nullptr);
         EXPECT_GT(std::atof(white->value.c_str()), 105.0) << "brighter by a ninth";
-        write(MonitorCommand::SetCscGamma, 1);
         writeGammaTable(good.gammaTable, 1.0);
-        write(MonitorCommand::SetCscGamma, 0);
         EXPECT_EQ(OutOfRange(verify(1)), "") << "the right table mends it";
     }
     {
@@ -161,7 +151,7 @@ TEST_P(WrongValues, EachKindOfWrongValueFailsTheVerification) {
         // Grid point (r, g, b) = (10, 9, 8), near grey where the table's construction is close:
         // green 256 ten-bit units up. The monitor looks its table up at 15 k q, k the factor of
         // the white balance, which it reports as white's input luminance 960 k.
-        station->sender().sendMonitorCommand(MonitorCommand::SetColorSpace, kBt709 + 1, 100);
+        showSpace(kBt709 + 1);
         write(*BuildMonitorFrame(MonitorCommand::DrawPattern, 0xFFFFFF), 100);
         const Bytes reply = sim->monitor().colorSpaces()
                                 .answerQuery(0x16, sim->monitor().calibration(), sim->monitor().picture())

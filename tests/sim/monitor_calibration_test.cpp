@@ -88,8 +88,10 @@ TEST(SimMonitorCalibration, AnUncalibratedMonitorMissesTheGammaAndAMeasuredTable
     EXPECT_NEAR(rig.gammaBetween(128, 255), shown * kPanelGammaX100 / (kPanelGammaX100 - 20.0), 0.01);
     rig.send(MonitorCommand::SetColorSpace, 0);
     EXPECT_NEAR(rig.gammaBetween(128, 255), 2.3, 0.01);
-    // A gamma no panel has (what a station that never measured one sends) is not taken.
+    // A gamma no panel has (what a station that never measured one sends) is not taken, and the
+    // monitor records the frame as one it refused.
     rig.send(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | (8u << 16) | 0u);
+    rig.expectedViolations = {"WriteDefaultPanelGamma gamma x 100 = 0 is no panel gamma (50..350)"};
     EXPECT_EQ(rig.station.monitor().calibration().defaultPanelGammaX100, kPanelGammaX100 - 20);
 }
 
@@ -103,6 +105,8 @@ TEST(SimMonitorCalibration, TheGammaTableActsWithItsAbsoluteLuminance) {
     // The table scaled by 0.9: the monitor believes its panel a tenth dimmer and drives it
     // harder. Normalised, the two tables would show the same picture.
     rig.uploadMeasuredTable(0.9);
+    // Entering calibration mode again forgets which preset the gains adjust.
+    rig.send(MonitorCommand::SetColorTemperature, 6500 | 0x8000);
     EXPECT_NEAR(rig.greyLuminance(255) / white, 1 / 0.9, 0.01);
     EXPECT_NEAR(rig.gammaBetween(128, 255), gamma, 0.01) << "below the panel's top the shape holds";
     // At full gains the light asked for lies beyond the table's end: the top is clipped and the
@@ -111,6 +115,7 @@ TEST(SimMonitorCalibration, TheGammaTableActsWithItsAbsoluteLuminance) {
     EXPECT_LT(rig.gammaBetween(230, 255), gamma - 0.3);
     // Too high a table: darker by as much.
     rig.uploadMeasuredTable(1.1);
+    rig.send(MonitorCommand::SetColorTemperature, 6500 | 0x8000);
     rig.send(MonitorCommand::SetRgbGainAlt, 120 | 120 << 8 | 120 << 16);
     EXPECT_NEAR(rig.greyLuminance(255) / white, 1 / 1.1, 0.01);
 }
