@@ -15,6 +15,7 @@
 
 #include "app/halvo_dlg.h"
 #include "reports/report_export.h"
+#include "sim_station_rig.h"
 #include "sim/panel_catalog.h"
 #include "sim/sim_station.h"
 
@@ -40,18 +41,8 @@ struct Station {
 
     Station(const std::string& dir, int panel, bool fast) : sim(scheduler, PanelConfig(panel)) {
         sim.install();
-        CHalvoDlg::Options options;
-        options.workingDirectory = dir;
-        options.enumeratePorts = [] { return std::vector<std::string>{sim::kSimMonitorPort, sim::kSimCaPort}; };
-        dlg = std::make_unique<CHalvoDlg>(scheduler, ui, options);
-        dlg->initDialog();
+        dlg = bench::ConnectToSimulatedStation(scheduler, ui, dir);
         dlg->setRunMode(fast ? RunMode::Fast : RunMode::Prescribed);
-        dlg->setup().monitorPort.selectText(sim::kSimMonitorPort);
-        dlg->setup().instrumentPort.selectText(sim::kSimCaPort);
-        scheduler.runFor(0);
-        dlg->onConnectClicked(true);
-        scheduler.runUntil([&] { return !scheduler.isArmed(kTimerIdentify); }, 10000);
-        scheduler.runFor(2000);
         if (dlg->window().continuouslyChecked) {
             dlg->onContinuouslyToggled(false);
         }

@@ -95,17 +95,9 @@ public:
     // Trigger-to-read wait of this kind.
     virtual int waitMs() const = 0;
 
-    // How far two readings of an unchanged patch may differ (the fast run's settling test). The
-    // defaults are those of a tristimulus colorimeter of the CA class: about 0.1 % in luminance
-    // and a few ten-thousandths in u'v' at 100 cd/m2, twice that to allow for two readings.
-    virtual Repeatability repeatability() const {
-        Repeatability r;
-        r.lvRelative = 0.004;
-        r.lvFloor = 0.005;
-        r.uvAt100 = 0.0008;
-        r.uvCeiling = 0.02;
-        return r;
-    }
+    // How far two readings of an unchanged patch may differ (the fast run's settling test); a
+    // driver whose meter is noisier or steadier than the CA class says so here.
+    virtual Repeatability repeatability() const { return Repeatability(); }
 
     // Cycle step 3.1: the byte count that keeps the instrument's link indicator alive.
     virtual int pollCount(bool measuring) = 0;

@@ -18,12 +18,14 @@ enum class RunMode { Prescribed, Fast };
 
 // How far two readings of an unchanged patch may differ for the instrument, at a light level:
 // a relative luminance term with an absolute floor, and a u'v' term that grows in the dark as
-// photon noise does (1 / sqrt(Lv)).
+// photon noise does (1 / sqrt(Lv)). The defaults are those of a tristimulus colorimeter of the
+// CA class — about 0.1 % in luminance and a few ten-thousandths in u'v' at 100 cd/m2 — widened
+// for the difference of two readings.
 struct Repeatability {
-    double lvRelative = 0.002;
-    double lvFloor = 0.002;     // cd/m2
-    double uvAt100 = 0.0004;    // u'v' distance at 100 cd/m2
-    double uvCeiling = 0.006;   // the dark end: no tighter test can be met there
+    double lvRelative = 0.004;
+    double lvFloor = 0.005;     // cd/m2: the display's last digits
+    double uvAt100 = 0.0008;    // u'v' distance at 100 cd/m2
+    double uvCeiling = 0.02;    // the dark end: no tighter test can be met there
 
     double lvTolerance(double lv) const;
     double uvTolerance(double lv) const;

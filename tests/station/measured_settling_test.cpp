@@ -10,12 +10,7 @@ namespace halvo {
 namespace {
 
 Repeatability Colorimeter() {
-    Repeatability r;
-    r.lvRelative = 0.004;
-    r.lvFloor = 0.005;
-    r.uvAt100 = 0.0008;
-    r.uvCeiling = 0.02;
-    return r;
+    return Repeatability();
 }
 
 TEST(Repeatability, LoosensInTheDarkAndKeepsItsBounds) {
