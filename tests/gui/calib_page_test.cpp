@@ -268,6 +268,22 @@ TEST_F(CalibrationTab, CopyWritesTheLoadedDataIntoTheMonitorWithProgress) {
     message->close();
 }
 
+TEST_F(CalibrationTab, FastCalibrationChoosesTheFastRunAndIsLockedDuringARun) {
+    openConnected();
+    auto* fast = find<QCheckBox>("fastCalibration");
+    EXPECT_EQ(fast->text(), "Fast calibration");
+    ASSERT_TRUE(fast->isEnabled());
+    EXPECT_EQ(app->station().runMode(), RunMode::Prescribed);
+    clickBox(fast);
+    EXPECT_TRUE(calib().fastCalibration.checked);
+    EXPECT_EQ(app->station().runMode(), RunMode::Fast);
+    clickBox(find<QPushButton>("autoCalibration"));
+    clock.runFor(3000);
+    EXPECT_FALSE(fast->isEnabled());
+    EXPECT_NE(app->station().log().text().find("CAL: Fast calibration: readings taken once settled"),
+              std::string::npos);
+}
+
 TEST_F(CalibrationTab, OperatorActionsReachTheStation) {
     openConnected();
     auto* white = find<QTableWidget>("whiteList");
