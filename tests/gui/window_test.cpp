@@ -18,9 +18,11 @@
 #include <QTimer>
 
 #include <map>
+#include <optional>
 
 #include "common/file_io.h"
 #include "gui/spin_field.h"
+#include "reports/report_export.h"
 #include "gui_fixture.h"
 
 namespace halvo::gui {
@@ -352,5 +354,35 @@ TEST_F(Window, ShowsAWaitCursorWhileAFileIsReadOrWrittenAndWhileAReportIsExporte
     }
 }
 
+
+TEST_F(Window, ANameTypedWithoutAnExtensionTakesThatOfTheFilterShown) {
+    open();
+    struct Case {
+        const char* filter;
+        const char* expected;
+    };
+    for (const Case c : {Case{"Save Certificate (*.pdf)", ".pdf"}, Case{"Save Report (*.txt)", ".txt"},
+                         Case{"Save Report (*.xlsx)", ".xlsx"}}) {
+        const QString filter = c.filter;
+        const QString bare = QString::fromStdString(directory + "/VRL000042");
+        QTimer::singleShot(0, [filter, bare] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            // As the operator picks it from the dialog's list of file types.
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            const int index = types->findText(filter, Qt::MatchStartsWith);
+            ASSERT_GE(index, 0);
+            types->setCurrentIndex(index);
+            Q_EMIT types->activated(index);
+            Q_EMIT types->textActivated(types->itemText(index));
+            dialog->selectFile(bare);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        const std::optional<std::string> chosen = app->ui().chooseSavePath(kReportFilter, "VRL000042.xlsx");
+        ASSERT_TRUE(chosen.has_value()) << c.filter;
+        EXPECT_EQ(*chosen, directory + "/VRL000042" + c.expected) << c.filter;
+    }
+}
 }  // namespace
 }  // namespace halvo::gui
