@@ -17,6 +17,7 @@
 
 #include "app/halvo_dlg.h"
 #include "sim/sim_station.h"
+#include "sim_station_rig.h"
 
 namespace {
 
@@ -95,17 +96,7 @@ struct Station {
 
     explicit Station(const std::string& dir) {
         sim.install();
-        CHalvoDlg::Options options;
-        options.workingDirectory = dir;
-        options.enumeratePorts = [] { return std::vector<std::string>{sim::kSimMonitorPort, sim::kSimCaPort}; };
-        dlg = std::make_unique<CHalvoDlg>(scheduler, ui, options);
-        dlg->initDialog();
-        dlg->setup().monitorPort.selectText(sim::kSimMonitorPort);
-        dlg->setup().instrumentPort.selectText(sim::kSimCaPort);
-        scheduler.runFor(0);
-        dlg->onConnectClicked(true);
-        scheduler.runUntil([&] { return !scheduler.isArmed(kTimerIdentify); }, 10000);
-        scheduler.runFor(2000);
+        dlg = bench::ConnectToSimulatedStation(scheduler, ui, dir);
         dlg->readingObserver = [this] { ++readings; };
     }
 

@@ -39,6 +39,11 @@ inline constexpr int kPanelGammaSlots = 6;
 inline constexpr int kGammaTableSize = 256;
 inline constexpr int kLut3DEntries = 4096;  // 16 x 16 x 16 grid points of three bytes
 
+// The gamma D-Cinema is shown with (its own curve, whatever the target gamma of the others), and
+// its panel-gamma slot (slot 0 is the native picture, slots 1..5 the colour spaces).
+inline constexpr double kDCinemaGamma = 2.6;
+inline constexpr int kDCinemaPanelGammaSlot = kDCinema + 1;
+
 // 8-bit drive level of a level index: 0 = 255, 1 = 238, ... 7 = 136.
 inline constexpr int LevelDrive(int level) { return 255 - 17 * level; }
 

@@ -1,5 +1,6 @@
 #include "caldata/color_space_targets.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "colorimetry/chromaticity.h"
@@ -94,6 +95,47 @@ ColorReading ColorSpaceTargetReading(const ColorSpaceTarget& target, int level) 
     ColorReading reading;
     ReadingFromChromaticity(target.x, target.y, target.Y * m, reading);
     return reading;
+}
+
+ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotCount>& space, int r, int g, int b,
+                                  double exponent) {
+    const int code[3] = {r, g, b};
+    const int slot[3] = {kSlotRed, kSlotGreen, kSlotBlue};
+    double X = 0.0;
+    double Y = 0.0;
+    double Z = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        const ColorSpaceTarget& q = space[static_cast<size_t>(slot[c])];
+        if (q.y <= 0.0) {
+            continue;
+        }
+        const double share = std::pow(std::clamp(code[c], 0, 255) / 255.0, exponent) * q.Y;
+        X += share * q.x / q.y;
+        Y += share;
+        Z += share * (1.0 - q.x - q.y) / q.y;
+    }
+    ColorReading reading;
+    const double sum = X + Y + Z;
+    if (sum > 0.0) {
+        ReadingFromChromaticity(X / sum, Y / sum, Y, reading);
+    }
+    return reading;
+}
+
+std::vector<std::array<int, 3>> InteriorCodes() {
+    std::vector<std::array<int, 3>> codes;
+    const int onGrid[4] = {68, 119, 170, 221};
+    const int between[4] = {60, 110, 160, 210};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            const int k = (i + 2 * j + 1) % 4;  // never i when i = j: no grey
+            codes.push_back({onGrid[i], onGrid[j], onGrid[k]});
+            if ((i + j) % 2 == 0) {
+                codes.push_back({between[i], between[j], between[k]});
+            }
+        }
+    }
+    return codes;
 }
 
 }  // namespace halvo

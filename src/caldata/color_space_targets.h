@@ -46,4 +46,15 @@ int LevelIndexStep(int levelCount);
 // ((15 - level) / 15)^2.2, the fixed 2.2 whatever the target gamma.
 ColorReading ColorSpaceTargetReading(const ColorSpaceTarget& target, int level);
 
+// The target of any 8-bit code (r, g, b) of a colour space: its red, green and blue targets
+// mixed by (code / 255)^exponent each, as light adds.
+ColorReading ColorSpaceCodeTarget(const std::array<ColorSpaceTarget, kColorSlotCount>& space, int r, int g, int b,
+                                  double exponent);
+
+// Codes inside the cube to hold a calibrated space's interior against its targets: every channel
+// lit and none full, never all three equal (off the grey axis and off the faces). Sixteen on
+// the 16-point table's grid (multiples of 17) and eight between grid points, where a monitor
+// interpolates its table.
+std::vector<std::array<int, 3>> InteriorCodes();
+
 }  // namespace halvo

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "caldata/calibration_data.h"
+
 namespace halvo {
 
 GammaFitResult fitGamma(const double* L, int n) {
@@ -87,9 +89,7 @@ int PanelGammaStep(double d) {
 }
 
 double PanelGammaTarget(int slot, double targetGamma) {
-    constexpr int kDCinemaSlot = 5;
-    constexpr double kDCinemaGamma = 2.6;
-    return slot == kDCinemaSlot ? kDCinemaGamma : targetGamma;
+    return slot == kDCinemaPanelGammaSlot ? kDCinemaGamma : targetGamma;
 }
 
 int PanelGammaCode(double d) {

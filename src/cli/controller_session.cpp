@@ -8,6 +8,7 @@
 #include "instruments/vendor_library.h"
 #include "monitor/port_endpoint.h"
 #include "setup/setup_lists.h"
+#include "sim/panel_catalog.h"
 
 namespace halvo::cli {
 
@@ -23,6 +24,14 @@ const char* const kStationOptionsHelp =
     "  --sim-model TEXT      with --simulate: the monitor's version text (default\n"
     "                        \"TXM-600-HD-S V1.02\"); with --sim-info it chooses the uniformity method\n"
     "  --sim-info N          with --simulate: its model-information byte (default 0x90)\n"
+    "  --panel NAME          with --simulate: the simulated panel, one of\n"
+    "                          wide-lcd            wide-gamut LCD, white near 7000 K (default)\n"
+    "                          cool-lcd            9500 K white, toes near black, 3 % crosstalk,\n"
+    "                                              strong fall-off, warm-up in the first minutes\n"
+    "                          cool-lcd-slow       cool-lcd settling for seconds after a change\n"
+    "                          cool-lcd-crosstalk  cool-lcd with 8 % crosstalk\n"
+    "                        NAME:key=value,... overrides response-ms, crosstalk, falloff,\n"
+    "                        warm-up-ms or warm-up (a scale of the warm-up losses)\n"
     "  --monitor <port>      the monitor's serial port (see halvo-cli ports)\n"
     "  --instrument <name>   CA-210, CA-310, K-10, PELKO, Spyder4, CS-200 or \"i1 Display\"\n"
     "  --port <port>         the instrument's serial port (CA-210, CA-310, K-10)\n"
@@ -116,6 +125,13 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
         }
         options.simInfo = static_cast<int>(info);
     }
+    if (auto v = args.takeOption("--panel")) {
+        if (!sim::PanelFromSpec(*v, error)) {
+            *error = "--panel: " + *error;
+            return false;
+        }
+        options.panel = *v;
+    }
     options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
     if (options.simulate && !options.monitorPort.empty()) {
         *error = "--simulate and --monitor exclude each other";
@@ -156,6 +172,8 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
     : options_(options), io_(io), scheduler_(MakeScheduler(options.simulate)), ui_(io.err), echo_(options.verbose ? io.err : nullptr) {
     if (options.simulate) {
         sim::SimStationConfig config;
+        std::string ignored;
+        config.panel = sim::PanelFromSpec(options.panel, &ignored).value_or(sim::PanelConfig());
         config.seed = options.seed;
         config.monitor.seed = options.seed;
         config.monitor.drift = sim::DriftConfig::Realistic();

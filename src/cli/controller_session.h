@@ -13,6 +13,7 @@
 #include "cli/cli_station_ui.h"
 #include "cli/station_session.h"
 #include "cli/subcommand.h"
+#include "sim/panel_catalog.h"
 #include "sim/sim_station.h"
 
 namespace halvo::cli {
@@ -34,9 +35,10 @@ public:
         int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
         std::string simModel;       // --sim-model: the simulated monitor's version text
         int simInfo = -1;           // --sim-info: its model-information byte (-1: as built)
+        std::string panel = sim::kDefaultPanelName;  // --panel: the simulated panel by name, with its options
     };
     // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
-    // --speed, --duration, --calibration, --device, --pelko-devices).
+    // --speed, --duration, --calibration, --device, --pelko-devices, --sim-model, --sim-info, --panel).
     static bool TakeOptions(Args& args, Options& options, std::string* error);
 
     ControllerSession(const Options& options, CliIo io);

@@ -5,11 +5,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_args.h"
 #include "common/version.h"
+#include "sim/panel_catalog.h"
 #include "sim/pty_server.h"
 #include "sim/sim_station.h"
 #include "station/scheduler.h"
@@ -23,13 +25,17 @@ void OnSignal(int) {
     stopRequested = 1;
 }
 
-const char* kUsage =
-    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE] [--strict]\n"
+constexpr const char* kUsageHead =
+    "usage: halvo-sim [--seed N] [--panel NAME] [--model TEXT] [--info BYTE] [--capability BYTE]\n"
+    "                 [--strict]\n"
     "       halvo-sim --help | --version\n\n"
     "Serves the simulated Vorla monitor, a simulated CA-210 and a simulated K-10 on\n"
     "pseudo-terminals and prints one line per device: \"monitor <path>\", \"ca <path>\",\n"
     "\"k10 <path>\". Runs in real time until interrupted.\n"
     "  --seed N          repeatable noise and factory data (default 1)\n"
+    "  --panel NAME      the simulated panel (NAME:key=value,... overrides its parameters;\n"
+    "                    options in halvo-cli calibrate --help), one of\n";
+constexpr const char* kUsageTail =
     "  --model TEXT      the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
     "  --info BYTE       the model-info byte (default 0x90)\n"
     "  --capability BYTE the extended query's answer byte (default 0x15)\n"
@@ -38,6 +44,14 @@ const char* kUsage =
     "                    stderr as \"halvo-sim: monitor: <ms> ms: <reason>: <bytes>\"; at\n"
     "                    the end print \"halvo-sim: <N> protocol violations\" and exit with\n"
     "                    status 1 when N > 0. The monitor refuses such frames either way.\n";
+
+std::string UsageText() {
+    return std::string(kUsageHead) + halvo::sim::PanelNamesHelp() + kUsageTail;
+}
+
+void Usage(const std::string& error) {
+    std::fprintf(stderr, "halvo-sim: %s\n\n%s", error.c_str(), UsageText().c_str());
+}
 
 bool ParseByte(const std::string& text, uint8_t& out) {
     char* end = nullptr;
@@ -55,7 +69,7 @@ int main(int argc, char** argv) {
     using namespace halvo;
     cli::Args args(std::vector<std::string>(argv + 1, argv + argc));
     if (args.takeFlag("--help") || args.takeFlag("-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
     if (args.takeFlag("--version")) {
@@ -70,30 +84,38 @@ int main(int argc, char** argv) {
     if (auto seed = args.takeOption("--seed")) {
         const auto v = cli::ParseLong(*seed);
         if (!v || *v < 0) {
-            std::fprintf(stderr, "halvo-sim: --seed needs a whole number\n\n%s", kUsage);
+            Usage("--seed needs a whole number");
             return 2;
         }
         config.seed = static_cast<uint32_t>(*v);
         config.monitor.seed = config.seed;
+    }
+    if (auto panel = args.takeOption("--panel")) {
+        std::string error;
+        const std::optional<sim::PanelConfig> chosen = sim::PanelFromSpec(*panel, &error);
+        if (!chosen) {
+            Usage("--panel: " + error);
+            return 2;
+        }
+        config.panel = *chosen;
     }
     if (auto model = args.takeOption("--model")) {
         config.monitor.versionText = *model;
     }
     if (auto info = args.takeOption("--info")) {
         if (!ParseByte(*info, config.monitor.modelInfo)) {
-            std::fprintf(stderr, "halvo-sim: --info needs a byte (0..255, 0x.. allowed)\n\n%s", kUsage);
+            Usage("--info needs a byte (0..255, 0x.. allowed)");
             return 2;
         }
     }
     if (auto cap = args.takeOption("--capability")) {
         if (!ParseByte(*cap, config.monitor.capability)) {
-            std::fprintf(stderr, "halvo-sim: --capability needs a byte (0..255, 0x.. allowed)\n\n%s", kUsage);
+            Usage("--capability needs a byte (0..255, 0x.. allowed)");
             return 2;
         }
     }
     if (!args.positionals().empty() || !args.error().empty()) {
-        std::fprintf(stderr, "halvo-sim: %s\n\n%s", args.error().empty() ? "unexpected argument" : args.error().c_str(),
-                     kUsage);
+        Usage(args.error().empty() ? "unexpected argument" : args.error());
         return 2;
     }
 

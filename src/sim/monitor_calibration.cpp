@@ -70,11 +70,11 @@ int MonitorCalibration::panelGammaCode(int space) const {
     return defaultPanelGammaCode;
 }
 
-std::array<uint16_t, 256> FactoryGammaTable() {
+std::array<uint16_t, 256> FactoryGammaTable(double ratedWhite) {
     std::array<uint16_t, 256> table{};
     long previous = -1;
     for (int i = 0; i < 256; ++i) {
-        const long value = std::max(previous + 1, std::lround(25000.0 * std::pow(i / 255.0, 2.35)));
+        const long value = std::max(previous + 1, std::lround(100.0 * ratedWhite * std::pow(i / 255.0, 2.35)));
         table[static_cast<size_t>(i)] = static_cast<uint16_t>(value);
         previous = value;
     }
@@ -87,6 +87,33 @@ double GammaCurveExponent(int code) {
         case 19: return 2.6;
         default: return 2.2;
     }
+}
+
+double PanelGammaExponent(const MonitorCalibration& c) {
+    return std::clamp(c.defaultPanelGammaX100, kMinPanelGammaX100, kMaxPanelGammaX100) / 100.0;
+}
+
+double TableExponent(const std::array<uint16_t, 256>& table) {
+    double sw = 0, swx = 0, swy = 0;
+    std::array<double, 32> x{}, y{}, w{};
+    for (size_t k = 0; k < 32; ++k) {
+        const size_t code = 8 * (k + 1) - 1;
+        const double lv = table[code] / 100.0;
+        x[k] = std::log(static_cast<double>(code));
+        y[k] = lv >= 0.00001 ? std::log(lv) : -5.0;
+        w[k] = std::exp(y[k]);
+        sw += w[k];
+        swx += w[k] * x[k];
+        swy += w[k] * y[k];
+    }
+    const double mx = swx / sw;
+    const double my = swy / sw;
+    double sxy = 0, sxx = 0;
+    for (size_t k = 0; k < 32; ++k) {
+        sxy += w[k] * (x[k] - mx) * (y[k] - my);
+        sxx += w[k] * (x[k] - mx) * (x[k] - mx);
+    }
+    return sxx > 0 ? sxy / sxx : 0.0;
 }
 
 void SaveCalibration(const MonitorCalibration& c, std::array<uint8_t, kMonitorEepromSize>& e) {

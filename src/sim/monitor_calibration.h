@@ -67,11 +67,22 @@ struct MonitorCalibration {
     int panelGammaCode(int space) const;
 };
 
-// The factory assumes a panel of gamma 2.35 reaching 250 cd/m2 when it linearises.
-std::array<uint16_t, 256> FactoryGammaTable();
+// The factory linearises with a generic panel of gamma 2.35 reaching the white it rated the
+// panel for (cd/m2).
+std::array<uint16_t, 256> FactoryGammaTable(double ratedWhite);
 
 // The exponent a gamma curve code selects (14: 2.2, 16: 2.35, 19: 2.6).
 double GammaCurveExponent(int code);
+
+// The default panel gamma as the firmware uses it (the factory's 2.35 until one is written).
+double PanelGammaExponent(const MonitorCalibration& calibration);
+// The exponent the firmware reads off a gamma table: the luminance-weighted least-squares slope
+// of ln luminance over ln code at the codes 8k - 1 (k = 1..32), where a 32-level measurement
+// puts its readings.
+double TableExponent(const std::array<uint16_t, 256>& table);
+// What the firmware accepts as a panel gamma x 100; anything else leaves the stored one.
+inline constexpr int kMinPanelGammaX100 = 100;
+inline constexpr int kMaxPanelGammaX100 = 400;
 
 void SaveCalibration(const MonitorCalibration& calibration, std::array<uint8_t, kMonitorEepromSize>& eeprom);
 // False when the EEPROM holds no stored calibration (calibration left as it was).

@@ -222,12 +222,16 @@ std::array<double, 3> MonitorColorSpaces::light(const MonitorCalibration& ram, c
     return out;
 }
 
-std::array<double, 3> MonitorColorSpaces::panelCodes(const MonitorCalibration& ram, const PictureState& picture) const {
+std::array<double, 3> MonitorColorSpaces::panelCodes(const MonitorCalibration& ram, const PictureState& picture,
+                                                     double ratedWhite) const {
     const std::array<double, 3> l = light(ram, picture);
-    const double full = ram.gammaTable[255];
+    // Encoded for a panel of the default panel gamma, decoded for one of the table's exponent.
+    const double tableExponent = TableExponent(ram.gammaTable);
+    const double bend = tableExponent > 0.0 ? tableExponent / PanelGammaExponent(ram) : 1.0;
     std::array<double, 3> codes{};
     for (size_t c = 0; c < 3; ++c) {
-        codes[c] = InverseTable(ram.gammaTable, l[c] * full) / 255.0;
+        const double shown = std::pow(std::clamp(l[c], 0.0, 1.0), bend);
+        codes[c] = InverseTable(ram.gammaTable, shown * ratedWhite) / 255.0;
     }
     return codes;
 }

@@ -32,6 +32,13 @@
 // when a slot is shown, v is four times the table byte (signed) interpolated trilinearly at the
 // grid point 15 k q of each channel. An offset that grows with the level from black keeps a
 // colour's chromaticity at every level, which is what the table holds.
+//
+// The converter encodes its light for a panel of the default panel gamma G the station wrote;
+// the panel side decodes that code for a panel of the exponent Gt the gamma table itself shows
+// (TableExponent) and linearises it with the table, in absolute luminance as the native picture
+// does (monitor_pipeline.h). So the light shown is light ^ (Gt / G): a station that writes the
+// exponent it measured along with the table leaves no trace, a wrong G bends the response of
+// every colour space (not the native picture's).
 
 #include <array>
 #include <bitset>
@@ -66,7 +73,8 @@ public:
 
     // Whether the picture passes a colour-space slot, and the panel codes it then gets.
     bool active(const PictureState& picture) const;
-    std::array<double, 3> panelCodes(const MonitorCalibration& ram, const PictureState& picture) const;
+    std::array<double, 3> panelCodes(const MonitorCalibration& ram, const PictureState& picture,
+                                     double ratedWhite) const;
 
     // Switched off and on: calibration ended, offsets cleared, half-sent tables dropped. The
     // stored tables stay.

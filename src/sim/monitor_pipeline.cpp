@@ -18,7 +18,8 @@ double InverseTable(const std::array<uint16_t, 256>& table, double y) {
     return static_cast<double>(i) + (span > 0 ? (y - table[i]) / span : 0.0);
 }
 
-std::array<double, 3> PanelCodes(const MonitorCalibration& calibration, const PictureState& picture) {
+std::array<double, 3> PanelCodes(const MonitorCalibration& calibration, const PictureState& picture,
+                                 double ratedWhite) {
     if (picture.processingBypassed) {
         return picture.patternCode;
     }
@@ -27,12 +28,11 @@ std::array<double, 3> PanelCodes(const MonitorCalibration& calibration, const Pi
     const RgbGains* g = calibration.findPreset(picture.shownPreset);
     const RgbGains gains = g != nullptr ? *g : RgbGains();
     const int gain[3] = {gains.r, gains.g, gains.b};
-    const double full = calibration.gammaTable[255];
     std::array<double, 3> codes{};
     for (size_t c = 0; c < 3; ++c) {
         const double code = std::clamp(picture.patternCode[c], 0.0, 1.0);
         const double light = std::pow(code, exponent) * std::clamp(gain[c], 0, 255) / 255.0;
-        codes[c] = InverseTable(calibration.gammaTable, light * full) / 255.0;
+        codes[c] = InverseTable(calibration.gammaTable, light * ratedWhite) / 255.0;
     }
     return codes;
 }

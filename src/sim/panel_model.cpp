@@ -79,8 +79,38 @@ PanelModel::PanelModel(const PanelConfig& config) : config_(config) {
 }
 
 double PanelModel::channelResponse(int channel, double code) const {
+    const size_t k = static_cast<size_t>(channel);
     const double c = std::clamp(code, 0.0, 1.0);
-    return std::pow(c, config_.channelGamma[static_cast<size_t>(channel)]);
+    const double power = std::pow(c, config_.channelGamma[k]);
+    const double t2 = config_.channelToe[k] * config_.channelToe[k];
+    if (t2 <= 0.0) {
+        return power;
+    }
+    return power * c * c / (c * c + t2) * (1.0 + t2);
+}
+
+std::array<double, 3> PanelModel::warmUpFactors(int64_t sincePowerOnMs) const {
+    std::array<double, 3> f{1.0, 1.0, 1.0};
+    if (config_.warmUpTimeConstantMs <= 0.0) {
+        return f;
+    }
+    const double cold = std::exp(-static_cast<double>(std::max<int64_t>(sincePowerOnMs, 0)) / config_.warmUpTimeConstantMs);
+    for (size_t c = 0; c < 3; ++c) {
+        f[c] = 1.0 - config_.warmUpLoss[c] * cold;
+    }
+    return f;
+}
+
+std::array<double, 3> PanelModel::crosstalkDrive(const std::array<double, 3>& d) const {
+    if (config_.crosstalk == 0.0) {
+        return d;
+    }
+    std::array<double, 3> out{};
+    for (size_t c = 0; c < 3; ++c) {
+        const double others = (std::max(0.0, d[(c + 1) % 3]) + std::max(0.0, d[(c + 2) % 3])) / 2.0;
+        out[c] = d[c] * (1.0 - config_.crosstalk * others);
+    }
+    return out;
 }
 
 double PanelModel::positionFactor(double px, double py) const {
@@ -91,7 +121,8 @@ double PanelModel::positionFactor(double px, double py) const {
     return (1.0 - config_.cornerFalloff * r2) * (1.0 + config_.rightSideGain * 2.0 * dx);
 }
 
-Xyz PanelModel::emit(const std::array<double, 3>& drive, int backlight, double px, double py) const {
+Xyz PanelModel::emit(const std::array<double, 3>& linearDrive, int backlight, double px, double py) const {
+    const std::array<double, 3> drive = crosstalkDrive(linearDrive);
     const double light = std::clamp(backlight, 0, 100) / 100.0 * positionFactor(px, py);
     // Light leaking through the closed LCD: all three channels a little open, with the native
     // white's colour.
@@ -107,8 +138,9 @@ Xyz PanelModel::emit(const std::array<double, 3>& drive, int backlight, double p
     return out;
 }
 
-void PanelModel::emitSpectrum(const std::array<double, 3>& drive, int backlight, double px, double py, int firstNm,
-                              int count, double* out) const {
+void PanelModel::emitSpectrum(const std::array<double, 3>& linearDrive, int backlight, double px, double py,
+                              int firstNm, int count, double* out) const {
+    const std::array<double, 3> drive = crosstalkDrive(linearDrive);
     const double light = std::clamp(backlight, 0, 100) / 100.0 * positionFactor(px, py);
     const double whiteY = primaries_[0].Y + primaries_[1].Y + primaries_[2].Y;
     const double leak = config_.blackLuminance * light / whiteY;

@@ -11,7 +11,11 @@ namespace halvo::sim {
 constexpr int kFactoryPresets[] = {3200, 5400, 6500, 7000, 9300, 10000, 11000};
 
 SimMonitor::SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config)
-    : SimSerialDevice(clock, config.seed), panel_(panel), config_(config), colorSpaces_(panel) {
+    : SimSerialDevice(clock, config.seed),
+      panel_(panel),
+      config_(config),
+      colorSpaces_(panel),
+      firstPoweredOnAtMs_(clock.nowMs()) {
     inputs_.drift = config.drift;
     checker_.setTimingToleranceMs(config.timingToleranceMs);
     splitter_.discarded = [this](const Bytes& bytes, double startMs, const char* why) {
@@ -30,7 +34,7 @@ MonitorCalibration SimMonitor::factoryCalibration() const {
     for (const int kelvin : kFactoryPresets) {
         c.presets.push_back({kelvin, factoryGains(kelvin)});
     }
-    c.gammaTable = FactoryGammaTable();
+    c.gammaTable = FactoryGammaTable(panel_.config().peakLuminance);
     c.backlight = config_.backlight;
     c.calibrationId = config_.calibrationId.substr(0, 9);
     const RgbGains d65 = factoryGains(6500);
@@ -57,6 +61,10 @@ void SimMonitor::powerCycle() {
     colorSpaces_.powerCycle();
     checker_.powerCycle();
     onPurge();
+    // Off and on again the screen shows its power-on picture at once.
+    settlingTo_ = settledResponse();
+    settlingFrom_ = settlingTo_;
+    changedAtMs_ = poweredOnAtMs_;
 }
 
 MonitorCalibration SimMonitor::savedCalibration() const {
@@ -111,13 +119,52 @@ RgbGains SimMonitor::presetGains(int kelvin) {
     return preset(kelvin);
 }
 
+std::array<double, 3> SimMonitor::settledResponse() const {
+    // The factory rated the panel's white at its full drive, centre and full backlight.
+    const double ratedWhite = 100.0 * panel_.config().peakLuminance;
+    const std::array<double, 3> codes = colorSpaces_.active(picture_)
+                                            ? colorSpaces_.panelCodes(ram_, picture_, ratedWhite)
+                                            : PanelCodes(ram_, picture_, ratedWhite);
+    std::array<double, 3> r{};
+    for (size_t c = 0; c < 3; ++c) {
+        r[c] = panel_.channelResponse(static_cast<int>(c), codes[c]);
+    }
+    return r;
+}
+
+std::array<double, 3> SimMonitor::responseAt(int64_t atMs) const {
+    const double tau = panel_.config().responseMs;
+    if (tau <= 0.0) {
+        return settledResponse();
+    }
+    const double left = std::exp(-static_cast<double>(std::max<int64_t>(atMs - changedAtMs_, 0)) / tau);
+    std::array<double, 3> r{};
+    for (size_t c = 0; c < 3; ++c) {
+        r[c] = settlingTo_[c] + (settlingFrom_[c] - settlingTo_[c]) * left;
+    }
+    return r;
+}
+
+void SimMonitor::pictureMayHaveChanged(int64_t atMs) {
+    if (panel_.config().responseMs <= 0.0) {
+        return;
+    }
+    const std::array<double, 3> next = settledResponse();
+    if (next != settlingTo_) {
+        settlingFrom_ = responseAt(atMs);
+        settlingTo_ = next;
+        changedAtMs_ = atMs;
+    }
+}
+
 Xyz SimMonitor::emitted(double px, double py) const {
-    const std::array<double, 3> codes =
-        colorSpaces_.active(picture_) ? colorSpaces_.panelCodes(ram_, picture_) : PanelCodes(ram_, picture_);
-    const std::array<double, 3> drift = inputs_.driftFactors(clock().nowMs() - poweredOnAtMs_);
+    const int64_t now = clock().nowMs();
+    const std::array<double, 3> response = responseAt(now);
+    const std::array<double, 3> drift = inputs_.driftFactors(now - poweredOnAtMs_);
+    const std::array<double, 3> warm = panel_.warmUpFactors(now - firstPoweredOnAtMs_);
     std::array<double, 3> drive{};
     for (size_t c = 0; c < 3; ++c) {
-        drive[c] = panel_.channelResponse(static_cast<int>(c), codes[c]) * drift[c];
+        drive[c] = response[c] * drift[c] * warm[c];
     }
     const Xyz light = panel_.emit(drive, ram_.backlight, px, py);
     const double gain = UniformityGain(ram_.uniformity, UniformityEngineOf(config_.versionText, config_.modelInfo),
@@ -140,6 +187,11 @@ void SimMonitor::answer(const Bytes& bytes, int64_t atMs) {
 }
 
 void SimMonitor::handle(const Bytes& f, double startMs, int64_t atMs) {
+    handleFrame(f, startMs, atMs);
+    pictureMayHaveChanged(atMs);
+}
+
+void SimMonitor::handleFrame(const Bytes& f, double startMs, int64_t atMs) {
     if (recording_) {
         received_.push_back({atMs, f});
     }
@@ -319,7 +371,12 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
             const int value = arg(0) | arg(1) << 8;
             const int space = arg(3);
             if (space == 15) {
-                ram_.defaultPanelGammaX100 = value & 0x3FFF;
+                // A gamma the panel cannot have (a station that never measured one sends 0) is
+                // not taken.
+                const int gammaX100 = value & 0x3FFF;
+                if (gammaX100 >= kMinPanelGammaX100 && gammaX100 <= kMaxPanelGammaX100) {
+                    ram_.defaultPanelGammaX100 = gammaX100;
+                }
                 ram_.defaultPanelGammaCode = std::clamp(arg(2), 0, 16);
             } else if (space >= 0 && space < 6) {
                 ram_.spacePanelGammaCode[static_cast<size_t>(space)] = std::clamp(arg(2), 0, 16);

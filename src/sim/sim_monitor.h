@@ -20,9 +20,13 @@
 //   CalibrationExecution 0 (leaving calibration mode) enables it too.
 //   SetGamma selects the gamma curve (14: 2.2, 16: 2.35, 19: 2.6). The gamma table packets
 //   (FD 88 00 FE 0D, first index, four 16-bit entries) load the gamma-to-luminance table that
-//   linearises the panel. WriteDefaultPanelGamma stores the panel gamma and its correction code:
-//   for colour space 15 the default, else the code of that colour space; each code step above 8
-//   steepens the curve by 0.025.
+//   linearises the native picture, in absolute luminance (monitor_pipeline.h).
+//   WriteDefaultPanelGamma stores the panel gamma and its correction code: for colour space 15
+//   the default (a gamma outside 1.00..4.00 is not taken), else the code of that colour space;
+//   each code step above 8 steepens the curve by 0.025. The colour-space converter drives the
+//   panel through the panel gamma (monitor_color_space.h).
+// - The panel's settling after a change and its warm-up after the first power-on (panel_model.h)
+//   act on the light shown.
 // - SetCalibrationId (both forms), GetCalibrationId, GetVersion, GetModelInfo, GetBacklight, the
 //   extended capability query, GetInputSource, GetMonitorStatus, GetPatternStatus: as configured.
 // - SaveEeprom stores the whole calibration (monitor_calibration.h) in the EEPROM; powerCycle()
@@ -132,6 +136,12 @@ protected:
 
 private:
     void handle(const Bytes& frame, double startMs, int64_t atMs);
+    void handleFrame(const Bytes& frame, double startMs, int64_t atMs);
+    // Each channel's light share for the state in force, once the panel has settled; what it
+    // gives at a time while it settles after a change; and the change noted after a frame.
+    std::array<double, 3> settledResponse() const;
+    std::array<double, 3> responseAt(int64_t atMs) const;
+    void pictureMayHaveChanged(int64_t atMs);
     void handleCommand(uint8_t cls, uint8_t code, const Bytes& frame, int64_t atMs);
     void answer(std::initializer_list<uint8_t> bytes, int64_t atMs);
     void answer(const Bytes& bytes, int64_t atMs);
@@ -156,6 +166,11 @@ private:
     int calibrationExecution_ = 0;
     MonitorInputs inputs_;
     int64_t poweredOnAtMs_ = 0;
+    // The backlight warms once, from the monitor's first power-on; a power cycle keeps it warm.
+    int64_t firstPoweredOnAtMs_ = 0;
+    std::array<double, 3> settlingFrom_{};
+    std::array<double, 3> settlingTo_{};
+    int64_t changedAtMs_ = 0;
     size_t framesHandled_ = 0;
     bool recording_ = false;
     std::vector<ReceivedFrame> received_;

@@ -85,7 +85,8 @@ void SimStation::install() {
     PortRegistry::instance().add(kSimMonitorPort, monitor_);
     PortRegistry::instance().add(kSimCaPort, ca_);
     PortRegistry::instance().add(kSimK10Port, k10_);
-    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this, HookNow, HookSleep, HookLight, HookSpectrum, HookFault, HookDeviceCount};
+    g_hooks = {HALVO_SIM_BRIDGE_VERSION, this,      HookNow,         HookSleep,   HookLight,
+               HookSpectrum,             HookFault, HookDeviceCount, config_.seed};
     halvo_sim_set_hooks(&g_hooks);
     installed_ = true;
 }

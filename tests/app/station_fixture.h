@@ -24,7 +24,7 @@ protected:
                     ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(directory);
         std::filesystem::create_directories(directory);
-        sim = std::make_unique<sim::SimStation>(scheduler);
+        sim = std::make_unique<sim::SimStation>(scheduler, stationConfig());
         sim->install();
         CHalvoDlg::Options options;
         options.workingDirectory = directory;
@@ -33,6 +33,8 @@ protected:
         options.enumeratePorts = [this] { return ports; };
         station = std::make_unique<CHalvoDlg>(scheduler, ui, options);
     }
+    // The simulated station a fixture runs on (a panel of the catalogue, say).
+    virtual sim::SimStationConfig stationConfig() const { return {}; }
     void TearDown() override {
         station.reset();
         if (sim) {

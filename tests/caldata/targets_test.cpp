@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "caldata/color_space_targets.h"
 #include "caldata/copy_check.h"
 #include "caldata/target_file.h"
@@ -34,6 +36,49 @@ TEST(ColorSpaceTargets, LevelsScaleLuminanceWithGamma22) {
     // Drive 153 = level index 6: (9 / 15)^2.2 of white.
     EXPECT_TRUE(AgreesToDigits(ColorSpaceTargetReading(white, 6).lv, "32.5"));
     EXPECT_DOUBLE_EQ(ColorSpaceTargetReading(white, 6).x, 0.3127);
+}
+
+TEST(ColorSpaceTargets, ACodeMixesThePrimariesAsLightAdds) {
+    const auto& bt709 = DefaultColorSpaceTargets()[kBt709];
+    // A primary alone, at full level and below: its own chromaticity, its luminance by the law.
+    const ColorReading red = ColorSpaceCodeTarget(bt709, 255, 0, 0, 2.2);
+    EXPECT_NEAR(red.x, bt709[kSlotRed].x, 1e-9);
+    EXPECT_NEAR(red.lv, bt709[kSlotRed].Y, 1e-9);
+    EXPECT_NEAR(ColorSpaceCodeTarget(bt709, 0, 153, 0, 2.2).lv, bt709[kSlotGreen].Y * std::pow(0.6, 2.2), 1e-9);
+    // The three full give the white of the table (D65 at 100), a grey its chromaticity.
+    const ColorReading white = ColorSpaceCodeTarget(bt709, 255, 255, 255, 2.2);
+    EXPECT_NEAR(white.x, 0.3127, 5e-4);
+    EXPECT_NEAR(white.y, 0.3290, 5e-4);
+    EXPECT_NEAR(white.lv, 100.0, 0.2);
+    EXPECT_NEAR(ColorSpaceCodeTarget(bt709, 119, 119, 119, 2.2).u, white.u, 1e-9);
+    // Red and green full: the yellow of the table.
+    const ColorReading yellow = ColorSpaceCodeTarget(bt709, 255, 255, 0, 2.2);
+    EXPECT_NEAR(yellow.u, bt709[kSlotYellow].u, 5e-4);
+    EXPECT_NEAR(yellow.vp, bt709[kSlotYellow].vp, 5e-4);
+    // Inside the cube the weaker channels count by the exponent: half the code, 0.22 of the light.
+    const ColorReading mixed = ColorSpaceCodeTarget(bt709, 255, 128, 0, 2.2);
+    const double share = std::pow(128 / 255.0, 2.2);
+    EXPECT_NEAR(mixed.lv, bt709[kSlotRed].Y + share * bt709[kSlotGreen].Y, 1e-9);
+    EXPECT_EQ(ColorSpaceCodeTarget(bt709, 0, 0, 0, 2.2).lv, 0.0);
+}
+
+TEST(ColorSpaceTargets, InteriorCodesLieOffTheGreyAxisAndOffTheFaces) {
+    const std::vector<std::array<int, 3>> codes = InteriorCodes();
+    EXPECT_GE(codes.size(), 20u);
+    int offGrid = 0;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const auto& c = codes[i];
+        for (const int v : c) {
+            EXPECT_GT(v, 0) << i;
+            EXPECT_LT(v, 255) << i;
+        }
+        EXPECT_FALSE(c[0] == c[1] && c[1] == c[2]) << i;
+        offGrid += c[0] % 17 != 0 ? 1 : 0;
+        for (size_t j = 0; j < i; ++j) {
+            EXPECT_NE(codes[j], c) << i;
+        }
+    }
+    EXPECT_GE(offGrid, 4) << "some between grid points, where the table is interpolated";
 }
 
 TEST(ColorSpaceTargets, LevelListsAndTheirIndexSteps) {

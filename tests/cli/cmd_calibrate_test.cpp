@@ -69,6 +69,21 @@ TEST_F(CliCalibrate, CalibratesColourSpacesAtTheChosenLevels) {
     EXPECT_EQ(cal.find("\r\nS,1,"), std::string::npos);
 }
 
+TEST_F(CliCalibrate, TheSecondPanelCalibratesToAPassingVerification) {
+    const auto r = RunCliCaptured({"calibrate", "--simulate", "--panel", "cool-lcd", "--gamma", "--color-space",
+                                   "BT.709,SMPTE-C,EBU,NTSC,D-Cinema", "--targets", "all", "--out", "out", "--verify",
+                                   "--report", "out/cool.txt", "--color-spaces",
+                                   "Native,BT.709,SMPTE-C,EBU,NTSC,D-Cinema"});
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_EQ(r.out.find(" OR"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/out/cool.txt"));
+    // Named in the help with every other panel.
+    const auto help = RunCliCaptured({"calibrate", "--help"});
+    for (const char* name : {"wide-lcd", "cool-lcd", "cool-lcd-slow", "cool-lcd-crosstalk"}) {
+        EXPECT_NE(help.out.find(std::string(name) + " "), std::string::npos) << name;
+    }
+}
+
 TEST_F(CliCalibrate, RefusesBadChoices) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"calibrate"},
@@ -79,6 +94,8 @@ TEST_F(CliCalibrate, RefusesBadChoices) {
              {"calibrate", "--simulate", "--color-space", "Rec.2020"},
              {"calibrate", "--simulate", "--color-space", "BT.709", "--levels", "5"},
              {"calibrate", "--simulate", "--levels", "2"},
+             {"calibrate", "--simulate", "--panel", "oled"},
+             {"calibrate", "--simulate", "--panel", "cool-lcd:crosstalk=2"},
          }) {
         EXPECT_EQ(RunCliCaptured(args).exitCode, 2) << testing::PrintToString(args);
     }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -107,7 +109,7 @@ TEST(CliPorts, ListsExtraPorts) {
 // halvo-sim as its own process, identified over a real pseudo-terminal in real time, strict: the
 // identification sends nothing the monitor refuses.
 TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
-    test::HalvoSimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08", "--strict"});
+    test::HalvoSimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08", "--panel", "cool-lcd", "--strict"});
     const std::string path = sim.path("monitor");
     ASSERT_FALSE(path.empty());
     const auto r = RunCliCaptured({"identify", "--monitor", path, "--json"});
@@ -145,6 +147,22 @@ TEST(EndToEnd, StrictHalvoSimReportsEachFrameItsMonitorRefused) {
               std::string::npos)
         << sim.stderrText();
     EXPECT_NE(sim.stderrText().find("halvo-sim: 2 protocol violations\n"), std::string::npos) << sim.stderrText();
+}
+
+TEST(EndToEnd, HalvoSimNamesItsPanelsAndRefusesAnUnknownOne) {
+    std::FILE* help = ::popen(HALVO_SIM_BINARY " --help", "r");
+    ASSERT_NE(help, nullptr);
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, help) != nullptr) {
+        text += buffer;
+    }
+    EXPECT_EQ(::pclose(help), 0);
+    for (const char* name : {"wide-lcd", "cool-lcd", "cool-lcd-slow", "cool-lcd-crosstalk"}) {
+        EXPECT_NE(text.find(std::string(name) + " "), std::string::npos) << name;
+    }
+    const int status = std::system(HALVO_SIM_BINARY " --panel oled 2>/dev/null");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
 }  // namespace

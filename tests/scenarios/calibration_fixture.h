@@ -3,7 +3,10 @@
 // A station connected to the simulated monitor and CA-210 on the virtual clock, with helpers to
 // run a calibration and to measure the monitor afterwards as a verification would.
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/station_fixture.h"
@@ -101,6 +104,52 @@ protected:
                                              static_cast<uint32_t>(station->whiteTargets[row].temperature), 1000);
         return measure(MonitorCommand::DrawPattern, 0xFFFFFF);
     }
+
+    // Loads a calibration data file into the page, answers "Yes" to the copy and runs the copy
+    // to its end. False, with what went wrong as a failure, when it did not end with its
+    // success message.
+    bool copyFileIntoMonitor(const std::string& path) {
+        if (!page().loadFile(path)) {
+            ADD_FAILURE() << "not loaded: " << path;
+            return false;
+        }
+        run(100);
+        ui.yesAnswer = true;
+        ui.messages.clear();
+        page().copyToMonitor();
+        ui.yesAnswer = false;
+        run(100);
+        scheduler.runUntil([&] { return !station->engine().upload().running(); }, 3 * 3600 * 1000);
+        if (ui.messages.empty() || ui.messages.back() != "Calibration data is copied successfully.\n Please restart monitor.") {
+            ADD_FAILURE() << "not copied: " << (ui.messages.empty() ? std::string("no message") : ui.messages.back());
+            return false;
+        }
+        return true;
+    }
 };
 
+// A monitor may answer the colour-space offsets as bare 10-bit two's complement words or
+// sign-extended to 16 bits; the colour-space scenarios run against each.
+class OffsetWordsFixture : public CalibrationFixture, public ::testing::WithParamInterface<sim::OffsetWordForm> {
+protected:
+    sim::SimStationConfig stationConfig() const override {
+        sim::SimStationConfig c;
+        c.monitor.offsetWords = GetParam();
+        return c;
+    }
+};
+
+inline const auto kBothOffsetWordForms =
+    ::testing::Values(sim::OffsetWordForm::SignExtended, sim::OffsetWordForm::Bare10Bit);
+
+inline std::string OffsetWordsName(const ::testing::TestParamInfo<sim::OffsetWordForm>& p) {
+    return p.param == sim::OffsetWordForm::Bare10Bit ? "bare10bit" : "signExtended";
+}
+
 }  // namespace halvo::test
+
+namespace halvo::sim {
+inline void PrintTo(OffsetWordForm form, std::ostream* os) {
+    *os << (form == OffsetWordForm::Bare10Bit ? "bare 10-bit words" : "sign-extended words");
+}
+}  // namespace halvo::sim

@@ -1,6 +1,7 @@
 // A colour-space calibration saved, loaded and copied into the same monitor reset to its factory
 // state: the copy replays the calibration's values, reads the monitor's answers back and must
-// send the very table packets the calibration sent. Offsets are read back in either word form.
+// send the very table packets the calibration sent, whichever word form the monitor answers
+// the offsets in.
 
 #include <string>
 #include <vector>
@@ -12,9 +13,7 @@
 namespace halvo {
 namespace {
 
-constexpr const char* kCopied = "Calibration data is copied successfully.\n Please restart monitor.";
-
-class ColourSpaceCopy : public test::CalibrationFixture {
+class ColourSpaceCopy : public test::OffsetWordsFixture {
 protected:
     // The data packets of a space's table the monitor received since recording started, in the
     // order they came.
@@ -53,19 +52,7 @@ protected:
     // packets. Empty when the copy did not end with its success message.
     std::vector<Bytes> loadAndCopy(int space, const std::string& path) {
         factoryMonitor();
-        EXPECT_TRUE(page().loadFile(path));
-        run(100);
-        ui.yesAnswer = true;
-        ui.messages.clear();
-        page().copyToMonitor();
-        ui.yesAnswer = false;
-        run(100);
-        scheduler.runUntil([&] { return !station->engine().upload().running(); }, 3 * 3600 * 1000);
-        if (ui.messages.empty() || ui.messages.back() != kCopied) {
-            ADD_FAILURE() << "not copied: " << (ui.messages.empty() ? std::string("no message") : ui.messages.back());
-            return {};
-        }
-        return tablePackets(space);
+        return copyFileIntoMonitor(path) ? tablePackets(space) : std::vector<Bytes>{};
     }
 
     void expectSamePackets(const std::vector<Bytes>& calibrated, const std::vector<Bytes>& copied) {
@@ -77,7 +64,7 @@ protected:
     }
 };
 
-TEST_F(ColourSpaceCopy, EverySpaceAloneAtOneAndThreeLevelsSendsTheCalibrationsPackets) {
+TEST_P(ColourSpaceCopy, EverySpaceAloneAtOneAndThreeLevelsSendsTheCalibrationsPackets) {
     for (const int levels : {1, 3}) {
         for (int space = kBt709; space <= kDCinema; ++space) {
             SCOPED_TRACE(Format("%s at %d levels", kColorSpaceListNames[static_cast<size_t>(space)], levels));
@@ -89,10 +76,8 @@ TEST_F(ColourSpaceCopy, EverySpaceAloneAtOneAndThreeLevelsSendsTheCalibrationsPa
     }
 }
 
-TEST_F(ColourSpaceCopy, OffsetsAnsweredAsBareTenBitValuesAreReadInTheSearchAndInTheReplay) {
-    // The search on a monitor that answers bare 10-bit words ...
-    sim->monitor().config().offsetWords = sim::OffsetWordForm::Bare10Bit;
-    const std::string path = directory + "/bare.cal";
+TEST_P(ColourSpaceCopy, OffsetsReadInEitherFormInTheSearchAreReadAlikeInTheReplayOfEither) {
+    const std::string path = directory + "/either.cal";
     const std::vector<Bytes> calibrated = calibrateAndSave(kEbu, 3, path);
     const ColourSpaceCalibration& cs = station->engine().colourSpace();
     int negative = 0;
@@ -108,12 +93,17 @@ TEST_F(ColourSpaceCopy, OffsetsAnsweredAsBareTenBitValuesAreReadInTheSearchAndIn
     EXPECT_GT(negative, 0) << "some offsets take light away";
     EXPECT_EQ(station->log().text().find("Overflow the Max value of color space data!!"), std::string::npos);
 
-    // ... copied through one that sign-extends them, and back again.
-    sim->monitor().config().offsetWords = sim::OffsetWordForm::SignExtended;
+    // Copied through a monitor that answers in the other form, and in the same one again.
+    const sim::OffsetWordForm searched = GetParam();
+    sim->monitor().config().offsetWords = searched == sim::OffsetWordForm::Bare10Bit
+                                              ? sim::OffsetWordForm::SignExtended
+                                              : sim::OffsetWordForm::Bare10Bit;
     expectSamePackets(calibrated, loadAndCopy(kEbu, path));
-    sim->monitor().config().offsetWords = sim::OffsetWordForm::Bare10Bit;
+    sim->monitor().config().offsetWords = searched;
     expectSamePackets(calibrated, loadAndCopy(kEbu, path));
 }
+
+INSTANTIATE_TEST_SUITE_P(OffsetWords, ColourSpaceCopy, test::kBothOffsetWordForms, test::OffsetWordsName);
 
 }  // namespace
 }  // namespace halvo

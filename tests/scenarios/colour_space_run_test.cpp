@@ -48,7 +48,7 @@ size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-class ColourSpaceRun : public test::CalibrationFixture {
+class ColourSpaceRun : public test::OffsetWordsFixture {
 protected:
     // A colour at its full level with the colour space shown, as a verification measures it: the
     // mean of three readings, so that the instrument's noise on the dim blue does not decide.
@@ -116,7 +116,7 @@ protected:
     std::string missed;
 };
 
-TEST_F(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
+TEST_P(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
     EXPECT_EQ(coloursOff(kBt709), 6) << missed;  // only white is near its target before
     chooseColourSpaces(1u << kBt709, 1, false);
     sim->monitor().recordFrames(true);
@@ -171,11 +171,19 @@ TEST_F(ColourSpaceRun, OneSpaceOneLevelUploadsItsTableAndThenMeetsTheCriteria) {
     EXPECT_GT(checked, 2.0);
     EXPECT_EQ(sim->monitor().calibration().defaultPanelGammaX100, static_cast<int>(checked * 100.0));
 
+    // That exponent is the native picture's (the gamma curve as this panel shows it), not the
+    // panel's own that the table linearises and that was in force while the search ran, so the
+    // colour-space converter now encodes for another panel and bends every colour a few per
+    // cent. Given back the exponent the search ran under, the monitor shows what was accepted.
+    const auto searchedUnder = static_cast<uint32_t>(sim::MonitorCalibration().defaultPanelGammaX100);
+    EXPECT_NE(static_cast<uint32_t>(sim->monitor().calibration().defaultPanelGammaX100), searchedUnder);
+    const auto code = static_cast<uint32_t>(sim->monitor().calibration().defaultPanelGammaCode);
+    show(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | code << 16 | searchedUnder);
     missed.clear();
     EXPECT_EQ(coloursOff(kBt709), 0) << missed;
 }
 
-TEST_F(ColourSpaceRun, FiveSpacesAtThreeLevelsWithWhitePriorityShowWhatTheSearchAccepted) {
+TEST_P(ColourSpaceRun, FiveSpacesAtThreeLevelsWithWhitePriorityShowWhatTheSearchAccepted) {
     chooseColourSpaces(0x1F, 3, true);
     const int64_t ms = calibrate();
     ASSERT_TRUE(ui.notices.completionOpen);
@@ -209,7 +217,7 @@ TEST_F(ColourSpaceRun, FiveSpacesAtThreeLevelsWithWhitePriorityShowWhatTheSearch
     }
 }
 
-TEST_F(ColourSpaceRun, AWhiteThePanelCannotReachEndsInForcedAcceptance) {
+TEST_P(ColourSpaceRun, AWhiteThePanelCannotReachEndsInForcedAcceptance) {
     // A dim backlight: 100 cd/m2 of white is beyond the panel, every gain runs to 255 and stays.
     sim->monitor().calibration().backlight = 40;
     chooseColourSpaces(1u << kBt709, 1, false);
@@ -230,7 +238,7 @@ TEST_F(ColourSpaceRun, AWhiteThePanelCannotReachEndsInForcedAcceptance) {
     EXPECT_GT(iterations(kBt709, kSlotMagenta, 0), 0);
 }
 
-TEST_F(ColourSpaceRun, GammaColourSpacesWhitePointsAndPanelGammaLeaveEverySpaceWithinItsLimits) {
+TEST_P(ColourSpaceRun, GammaColourSpacesWhitePointsAndPanelGammaLeaveEverySpaceWithinItsLimits) {
     for (int n = kBt709; n <= kNtsc; ++n) {
         EXPECT_GT(coloursOff(n), 0) << kColorSpaceListNames[static_cast<size_t>(n)];
     }
@@ -267,7 +275,7 @@ TEST_F(ColourSpaceRun, GammaColourSpacesWhitePointsAndPanelGammaLeaveEverySpaceW
     EXPECT_TRUE(sim->monitor().colorSpaces().table(kDCinema).has_value());
 }
 
-TEST_F(ColourSpaceRun, StoppingEndsTheMonitorsSlotCalibration) {
+TEST_P(ColourSpaceRun, StoppingEndsTheMonitorsSlotCalibration) {
     chooseColourSpaces(1u << kEbu, 1, false);
     page().onAutoCalibration();
     ASSERT_TRUE(scheduler.runUntil([&] { return (station->task().stepCounter >> 12 & 0xF) == kSlotGreen; },
@@ -280,7 +288,7 @@ TEST_F(ColourSpaceRun, StoppingEndsTheMonitorsSlotCalibration) {
     EXPECT_NE(station->log().text().find("SYS:Calibration stopped by user.\n"), std::string::npos);
 }
 
-TEST_F(ColourSpaceRun, ATableValueBeyondTheLimitFailsTheRun) {
+TEST_P(ColourSpaceRun, ATableValueBeyondTheLimitFailsTheRun) {
     chooseColourSpaces(1u << kNtsc, 1, false);
     page().refreshForCalibration();
     station->task().CalibrationState = kTaskColorSpaceUpload;
@@ -294,6 +302,8 @@ TEST_F(ColourSpaceRun, ATableValueBeyondTheLimitFailsTheRun) {
                                          "SYS:Calibration failed\n"),
               std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(OffsetWords, ColourSpaceRun, test::kBothOffsetWordForms, test::OffsetWordsName);
 
 }  // namespace
 }  // namespace halvo

@@ -14,6 +14,10 @@
 namespace halvo::sim {
 namespace {
 
+// The panel gamma truncated to hundredths, as the station writes it: up to 0.01 / 2.4 off the
+// table's exponent, which bends a curve of 2.3 by up to 0.01.
+constexpr double kTruncatedPanelGamma = 0.01;
+
 struct Rig : MonitorBench {
     double greyLuminance(int level) {
         send(MonitorCommand::DrawPattern, static_cast<uint32_t>(level * 0x010101));
@@ -25,15 +29,16 @@ struct Rig : MonitorBench {
         return std::log((greyLuminance(low) - black) / (greyLuminance(high) - black)) /
                std::log(static_cast<double>(low) / high);
     }
-    // Measures the raw panel and uploads the table a gamma calibration would build from it.
-    void uploadMeasuredTable() {
+    // Measures the raw panel and uploads the table a gamma calibration would build from it (with
+    // every entry scaled, if asked, as a station with the wrong unit would).
+    void uploadMeasuredTable(double scale = 1.0) {
         send(MonitorCommand::CalibrationExecution, 1);
         send(MonitorCommand::SetCscGamma, 1);
         std::array<uint16_t, 256> table{};
         const double black = greyLuminance(0);
         long previous = -1;
         for (int code = 0; code < 256; ++code) {
-            const long value = std::max(previous + 1, std::lround((greyLuminance(code) - black) * 100.0));
+            const long value = std::max(previous + 1, std::lround((greyLuminance(code) - black) * 100.0 * scale));
             table[static_cast<size_t>(code)] = static_cast<uint16_t>(value);
             previous = value;
         }
@@ -58,19 +63,61 @@ TEST(SimMonitorCalibration, AnUncalibratedMonitorMissesTheGammaAndAMeasuredTable
     rig.uploadMeasuredTable();
     EXPECT_NEAR(rig.gammaBetween(128, 255), 2.2, 0.01);
     EXPECT_NEAR(rig.gammaBetween(64, 255), 2.2, 0.01);
+    // The exponent the station would have measured along with the table.
+    const double tableGamma = TableExponent(rig.station.monitor().calibration().gammaTable);
+    EXPECT_NEAR(tableGamma, 2.4, 0.05);
+    const uint32_t kPanelGammaX100 = static_cast<uint32_t>(tableGamma * 100);
     // The 2.35 curve and the panel-gamma codes shape it from there.
     rig.send(MonitorCommand::SetGamma, 16);
     EXPECT_NEAR(rig.gammaBetween(128, 255), 2.35, 0.01);
     rig.send(MonitorCommand::SetGamma, 14);
-    rig.send(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | (12u << 16) | 220u);
+    rig.send(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | (12u << 16) | kPanelGammaX100);
     EXPECT_NEAR(rig.gammaBetween(128, 255), 2.3, 0.01);
-    EXPECT_EQ(rig.station.monitor().calibration().defaultPanelGammaX100, 220);
-    // A colour space's own code wins while that space is shown.
-    rig.send(MonitorCommand::WriteDefaultPanelGamma, (2u << 24) | (4u << 16) | 220u);
+    EXPECT_EQ(rig.station.monitor().calibration().defaultPanelGammaX100, kPanelGammaX100);
+    // A colour space's own code wins while that space is shown; through the colour-space
+    // converter the curve is the native one while the panel gamma is the table's.
+    rig.send(MonitorCommand::WriteDefaultPanelGamma, (2u << 24) | (4u << 16) | kPanelGammaX100);
     rig.send(MonitorCommand::SetColorSpace, 2);
-    EXPECT_NEAR(rig.gammaBetween(128, 255), 2.1, 0.01);
+    EXPECT_NEAR(rig.gammaBetween(128, 255), 2.1, kTruncatedPanelGamma);
     rig.send(MonitorCommand::SetColorSpace, 1);
+    const double shown = rig.gammaBetween(128, 255);
+    EXPECT_NEAR(shown, 2.3, kTruncatedPanelGamma);
+    // A panel gamma 0.2 short of the panel's bends the colour space's response by their ratio;
+    // the native picture, linearised by the table, stays as it was.
+    rig.send(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | (12u << 16) | (kPanelGammaX100 - 20));
+    EXPECT_NEAR(rig.gammaBetween(128, 255), shown * kPanelGammaX100 / (kPanelGammaX100 - 20.0), 0.01);
+    rig.send(MonitorCommand::SetColorSpace, 0);
     EXPECT_NEAR(rig.gammaBetween(128, 255), 2.3, 0.01);
+    // A gamma no panel has (what a station that never measured one sends) is not taken, and the
+    // monitor records the frame as one it refused.
+    rig.send(MonitorCommand::WriteDefaultPanelGamma, (15u << 24) | (8u << 16) | 0u);
+    rig.expectedViolations = {"WriteDefaultPanelGamma gamma x 100 = 0 is no panel gamma (50..350)"};
+    EXPECT_EQ(rig.station.monitor().calibration().defaultPanelGammaX100, kPanelGammaX100 - 20);
+}
+
+TEST(SimMonitorCalibration, TheGammaTableActsWithItsAbsoluteLuminance) {
+    Rig rig;
+    rig.uploadMeasuredTable();
+    rig.send(MonitorCommand::SetColorTemperature, 6500 | 0x8000);
+    rig.send(MonitorCommand::SetRgbGainAlt, 120 | 120 << 8 | 120 << 16);
+    const double white = rig.greyLuminance(255);
+    const double gamma = rig.gammaBetween(128, 255);
+    // The table scaled by 0.9: the monitor believes its panel a tenth dimmer and drives it
+    // harder. Normalised, the two tables would show the same picture.
+    rig.uploadMeasuredTable(0.9);
+    // Entering calibration mode again forgets which preset the gains adjust.
+    rig.send(MonitorCommand::SetColorTemperature, 6500 | 0x8000);
+    EXPECT_NEAR(rig.greyLuminance(255) / white, 1 / 0.9, 0.01);
+    EXPECT_NEAR(rig.gammaBetween(128, 255), gamma, 0.01) << "below the panel's top the shape holds";
+    // At full gains the light asked for lies beyond the table's end: the top is clipped and the
+    // curve flattens there.
+    rig.send(MonitorCommand::SetRgbGainAlt, 255 | 255 << 8 | 255 << 16);
+    EXPECT_LT(rig.gammaBetween(230, 255), gamma - 0.3);
+    // Too high a table: darker by as much.
+    rig.uploadMeasuredTable(1.1);
+    rig.send(MonitorCommand::SetColorTemperature, 6500 | 0x8000);
+    rig.send(MonitorCommand::SetRgbGainAlt, 120 | 120 << 8 | 120 << 16);
+    EXPECT_NEAR(rig.greyLuminance(255) / white, 1 / 1.1, 0.01);
 }
 
 TEST(SimMonitorCalibration, OnlySavedWorkSurvivesAPowerCycle) {

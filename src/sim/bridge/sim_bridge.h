@@ -14,7 +14,7 @@
 extern "C" {
 #endif
 
-#define HALVO_SIM_BRIDGE_VERSION 2
+#define HALVO_SIM_BRIDGE_VERSION 3
 
 typedef struct HalvoSimHooks {
     int version; /* HALVO_SIM_BRIDGE_VERSION */
@@ -33,6 +33,8 @@ typedef struct HalvoSimHooks {
     int (*fault)(void* context, const char* device, const char* fault);
     /* Since version 2: how many devices of a kind ("pelko", ...) are plugged in. */
     int (*deviceCount)(void* context, const char* device);
+    /* Since version 3: the station's seed, from which a meter draws its repeatable noise. */
+    uint32_t seed;
 } HalvoSimHooks;
 
 void halvo_sim_set_hooks(const HalvoSimHooks* hooks);

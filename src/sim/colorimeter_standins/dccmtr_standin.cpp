@@ -1,8 +1,10 @@
 // Stand-in for the Spyder4's library: one sensor on the simulated station. Its serial number is
 // fixed; its ambient-light sensor has to be powered up half a second before it can be read;
 // each of the six display-type calibrations (2..7) weights X, Y and Z a little differently, as
-// the real correction matrices move a reading by a few thousandths. Faults: "no-device",
-// "measure-fails", "ambient-fails".
+// the real correction matrices move a reading by a few thousandths. A read integrates over
+// readTime / 120 seconds before the call (the library answers at once), with the sensor's bias
+// and noise (standin_station.h); light above 2000 cd/m2 saturates it and the read fails. Faults:
+// "no-device", "measure-fails", "ambient-fails".
 
 #include <cmath>
 #include <cstring>
@@ -31,6 +33,10 @@ constexpr double kCalibrationWeights[6][3] = {
     {0.997, 1.004, 1.005},  // Wide-Gamut LCD/ CCFL2
 };
 constexpr int kFirstCalibration = 2;
+constexpr double kReadTimeUnitsPerSecond = 120.0;
+constexpr double kSaturationY = 2000.0;  // cd/m2
+
+Readout readout({kDevice, {1.006, 0.995, 0.988}, 0.0012, 0.003, 400});
 
 struct Sensor {
     bool started = false;
@@ -62,6 +68,7 @@ unsigned char DC_Startup(char* buffer, int size) {
     std::memcpy(buffer + 4, kSerialNumber, std::strlen(kSerialNumber));
     sensor = Sensor();
     sensor.started = true;
+    readout.restart();
     return kOk;
 }
 
@@ -103,7 +110,11 @@ unsigned char DC_GetXYZ(int readTime, int32_t* X, int32_t* Y, int32_t* Z) {
     if (!Usable() || readTime <= 0 || X == nullptr || Y == nullptr || Z == nullptr || Fault(kDevice, "measure-fails")) {
         return kFailed;
     }
-    const Light light = LightAtProbe();
+    const Light truth = LightAtProbe();
+    if (truth.Y > kSaturationY) {
+        return kFailed;
+    }
+    const Light light = readout.read(truth, readTime / kReadTimeUnitsPerSecond);
     const double* w = kCalibrationWeights[sensor.calibration - kFirstCalibration];
     *X = Thousandths(light.X * w[0]);
     *Y = Thousandths(light.Y * w[1]);

@@ -1,8 +1,13 @@
 // Stand-in for the i1 Display's library: one meter on the simulated station. A measurement
-// blocks for the integration time set on the device and answers Y, x, y of the light at the
-// probe. Statuses: 0 success, 1 not initialised, 2 no such device, 3 device not open, 4 device
-// already open, 5 bad argument, 6 the measurement failed (fault "measure-fails").
+// blocks for its integration and answers Y, x, y of the mean light at the probe over it, as the
+// meter reads it (its bias and noise, standin_station.h). Measurement mode 1 integrates for the
+// time set on the device; mode 0 adapts: the target LCD time for light of 20 cd/m2 and more,
+// longer in proportion below, up to four times the set time. Statuses: 0 success, 1 not
+// initialised, 2 no such device, 3 device not open, 4 device already open, 5 bad argument, 6 the
+// measurement failed (fault "measure-fails"), 7 the sensor saturated (above 3000 cd/m2, or fault
+// "saturated").
 
+#include <algorithm>
 #include <cmath>
 
 #include "instruments/i1display/i1d3_abi.h"
@@ -22,7 +27,13 @@ enum Status : int {
     kAlreadyOpen = 4,
     kBadArgument = 5,
     kMeasurementFailed = 6,
+    kSaturated = 7,
 };
+
+constexpr double kSaturationY = 3000.0;  // cd/m2
+constexpr double kAdaptiveBrightY = 20.0;
+
+Readout readout({kDevice, {0.996, 1.004, 1.010}, 0.0007, 0.0015, 300});
 
 struct Device {
     bool open = false;
@@ -90,6 +101,7 @@ int i1d3DeviceOpen(I1d3Handle handle) {
     }
     device = Device();
     device.open = true;
+    readout.restart();
     return kOk;
 }
 
@@ -140,11 +152,20 @@ int i1d3Measure(I1d3Handle handle, int /*quantity*/, int /*count*/, double* resu
     if (!Present(kDevice)) {  // pulled out while open
         return kNoDevice;
     }
-    SleepMs(std::lround(device.integrationSeconds * 1000.0));
+    double seconds = device.integrationSeconds;
+    if (device.mode == 0) {
+        const double y = std::max(LightAtProbe().Y, 1e-3);
+        const double lcd = std::max(device.targetLcdSeconds, 0.1);
+        seconds = std::clamp(lcd * kAdaptiveBrightY / y, lcd, 4.0 * device.integrationSeconds);
+    }
+    const Light truth = IntegratedLightAtProbe(std::lround(seconds * 1000.0));
     if (Fault(kDevice, "measure-fails")) {
         return kMeasurementFailed;
     }
-    const Light light = LightAtProbe();
+    if (truth.Y > kSaturationY || Fault(kDevice, "saturated")) {
+        return kSaturated;
+    }
+    const Light light = readout.read(truth, seconds);
     double x = 0.0;
     double y = 0.0;
     Chromaticity(light, x, y);

@@ -8,12 +8,16 @@
 //   "OK00,<speed>,<time>,<count>,<Lv>,<x>,<y>" MDR,0: the data, 64 bytes, so that Lv, x and y
 //                                            stand in characters 27-37, 39-49 and 51-61
 //   "ER00" unknown command or bad parameter, "ER01" not in remote mode, "ER02" data not ready,
-//   "ER03" nothing measured yet, "ER10" the measurement failed (fault "measure-fails").
+//   "ER03" nothing measured yet, "ER10" the measurement failed (fault "measure-fails"), "ER20"
+//   the light is beyond the meter's range (above 50000 cd/m2, or fault "over-range").
+// Fault "slow-data": a measurement takes a second longer than its start reply announced, so the
+// data is not ready at the first read nor at the retry.
 //
 // Measuring time by speed: S-FAST 0.5 s, FAST 0.75 s, SLOW 2.7 s, S-SLOW 5.7 s; LTD.AUTO 0.6 s,
 // 2.7 s below 1 cd/m2; AUTO 0.75 s, 2.7 s below 10 cd/m2, 5.7 s below 1 cd/m2; MANU the set
 // seconds and 50 ms of processing, which a reader waiting s * 1000 - 200 ms finds not ready
-// once. The light is taken when the measurement starts.
+// once. The light is taken when the measurement starts, and read with the meter's bias and a
+// noise that shrinks with the measuring time (standin_station.h).
 
 #include <algorithm>
 #include <cctype>
@@ -31,6 +35,10 @@ using namespace halvo::sim::standin;
 
 constexpr const char* kDevice = "cs200";
 constexpr int kPacket = 64;
+constexpr double kRangeTop = 50000.0;  // cd/m2
+constexpr int kSlowDataMs = 1000;
+
+Readout readout({kDevice, {1.003, 1.000, 0.995}, 0.0004, 0.0006, 200});
 
 struct Meter {
     bool open = false;
@@ -76,9 +84,14 @@ std::string Start() {
     if (meter.failed) {
         return "ER10";
     }
-    meter.light = LightAtProbe();
-    meter.durationMs = MeasuringMs(meter.light.Y);
-    meter.readyAtMs = NowMs() + meter.durationMs;
+    const Light truth = LightAtProbe();
+    if (truth.Y > kRangeTop || Fault(kDevice, "over-range")) {
+        meter.failed = true;  // the data read then is "ER10"
+        return "ER20";
+    }
+    meter.durationMs = MeasuringMs(truth.Y);
+    meter.light = readout.read(truth, meter.durationMs / 1000.0);
+    meter.readyAtMs = NowMs() + meter.durationMs + (Fault(kDevice, "slow-data") ? kSlowDataMs : 0);
     ++meter.count;
     const int seconds = meter.speed == 5 ? meter.manualSeconds : (meter.durationMs + 200 + 999) / 1000;
     return Printf("OK00,%02d,%d", seconds, meter.speed);
@@ -165,6 +178,7 @@ int int_usb(int device) {
     }
     meter = Meter();
     meter.open = true;
+    readout.restart();
     return 0;
 }
 
