@@ -28,10 +28,15 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             return;
         case 2:
             switch (item) {
-                case 2:
+                case 2: {
+                    const bool busy = task_.CalibrationState != kTaskIdle;
                     engine_->startOrStopCalibration();
+                    if (busy && task_.CalibrationState == kTaskIdle) {
+                        runEnded(results::RunOutcome::Stopped, "Calibration stopped by user.");
+                    }
                     ui_.refresh();
                     return;
+                }
                 case 3:
                     if (!checkLinks()) {
                         return;
@@ -280,6 +285,9 @@ void CHalvoDlg::onWarningCancel() {
 
 void CHalvoDlg::calibrationCompleted() {
     calib_.running = false;
+    if (run_.kind == results::RunKind::Calibration) {
+        runEnded(results::RunOutcome::Completed);
+    }
     if (setup_.measurementAfterCalibration.checked) {
         sender_.sendMonitorCommand(MonitorCommand::SaveEeprom, 255, 2000);
         window_.selectedTab = kTabMeasure;
@@ -308,6 +316,9 @@ void CHalvoDlg::calibrationFailed() {
         ui_.playSound(Sound::Fail, true);
     }
     if (task_.CalibrationState == kTaskIdle) {
+        if (run_.kind == results::RunKind::Calibration) {
+            runEnded(results::RunOutcome::Failed);
+        }
         return;
     }
     task_.stepCounter = 0;
@@ -321,11 +332,15 @@ void CHalvoDlg::calibrationFailed() {
     log_.logMessage("Calibration failed", kChannelSys);
     setRunControlsEnabled(true);
     scheduler_.arm(kTimerTrigger, 300);
+    if (run_.kind == results::RunKind::Calibration) {
+        runEnded(results::RunOutcome::Failed);
+    }
 }
 
 // ---- EEPROM copy ----
 
 void CHalvoDlg::eepromRead() {
+    runBegan(results::RunKind::EepromRead);
     setup_.colorDataCopy = {0, static_cast<int>(kEepromImageSize), 0};
     std::string error;
     const bool ok = eeprom_.read(
@@ -341,10 +356,12 @@ void CHalvoDlg::eepromRead() {
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
     }
+    runEnded(ok ? results::RunOutcome::Completed : results::RunOutcome::Failed, error);
     ui_.refresh();
 }
 
 void CHalvoDlg::eepromWrite() {
+    runBegan(results::RunKind::EepromWrite);
     setup_.colorDataCopy.position = 0;
     setup_.colorDataCopy = {0, static_cast<int>(kEepromImageSize), 0};
     eeprom_.write(eepromImage, [this](int position) {
@@ -354,10 +371,12 @@ void CHalvoDlg::eepromWrite() {
         }
     });
     std::string error;
-    if (!eeprom_.verifyWrite(eepromImage, &error)) {
+    const bool ok = eeprom_.verifyWrite(eepromImage, &error);
+    if (!ok) {
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
     }
+    runEnded(ok ? results::RunOutcome::Completed : results::RunOutcome::Failed, error);
     ui_.refresh();
 }
 
@@ -374,7 +393,9 @@ void CHalvoDlg::agingStartStop() {
         setRunControlsEnabled(true);
         setup_.setAgingRunning(false);
         calib_.startButtonEnabled = true;
+        runEnded(results::RunOutcome::Stopped, "Aging stopped by the operator.");
     } else {
+        runBegan(results::RunKind::Aging);
         agingLines.clear();
         task_.CalibrationState = kTaskAging;
         measure_.controlsEnabled = false;

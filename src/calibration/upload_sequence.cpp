@@ -72,6 +72,7 @@ bool HoldsColourSpaceCalibration(const CalibrationData& d, int space) {
 void UploadSequence::start() {
     CalibrationContext& c = engine_.context();
     running_ = true;
+    completed_ = false;
     phase_ = kPhaseBasics;
     k_ = 0;
     y_ = 0;
@@ -364,6 +365,7 @@ void UploadSequence::finish() {
         return;
     }
     running_ = false;
+    completed_ = true;
     c.task.CalibrationState = kTaskIdle;
     k_ = 0;
     c.send(MonitorCommand::SetColorTemperature, 6500u | 0x8000u, 1000);

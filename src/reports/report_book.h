@@ -76,6 +76,7 @@ struct VerdictLine {
     std::string quantity;
     std::string value;  // "" when not measured
     Verdict verdict;
+    std::string limit;  // the criterion text of the reference column
 };
 
 struct ReportBook {

@@ -51,7 +51,7 @@ struct Writer {
                 const std::string& value, Verdict v) {
         Cell(sheet, row, 8, value);
         Cell(sheet, row, 9, VerdictText(v), report::VerdictStyle(v));
-        verdicts.push_back({test, item, quantity, value, v});
+        verdicts.push_back({test, item, quantity, value, v, sheet.textAt(row, 5)});
     }
     // Number and name of a test over its rows.
     void test(int first, int last, const char* number, const char* name) {
