@@ -111,6 +111,11 @@ void RunJson(JsonWriter& j, const results::RunRecord& r) {
     j.string("programVersion", r.programVersion);
 }
 
+bool FilterGiven(const results::RunFilter& f) {
+    return !f.calibrationId.empty() || !f.serialNumber.empty() || !f.station.empty() || !f.since.empty() ||
+           !f.kinds.empty() || !f.outcomes.empty();
+}
+
 int List(const ResultsOptions& o, CliIo& io, const results::ResultsTarget& target) {
     results::RunFilter filter = o.filter;
     if (!o.limitGiven) {
@@ -142,7 +147,8 @@ int List(const ResultsOptions& o, CliIo& io, const results::ResultsTarget& targe
         return kExitOk;
     }
     if (runs.empty()) {
-        std::fprintf(io.out, "No runs recorded%s in %s.\n", total > 0 ? " that match" : "", source.place.c_str());
+        std::fprintf(io.out, "No runs recorded%s in %s.\n", FilterGiven(filter) ? " that match" : "",
+                     source.place.c_str());
         return kExitOk;
     }
     std::fprintf(io.out, "%-19s  %-12s  %-9s  %-4s  %-14s  %-14s  %-12s  %-10s  %s\n", "Started (UTC)", "Kind",
@@ -289,11 +295,6 @@ constexpr ActionOptions kActions[] = {
     {"yield", true, false, true, true, false, false},   {"report", true, false, false, false, true, false},
     {"sync", false, false, false, false, false, false},
 };
-
-bool FilterGiven(const results::RunFilter& f) {
-    return !f.calibrationId.empty() || !f.serialNumber.empty() || !f.station.empty() || !f.since.empty() ||
-           !f.kinds.empty() || !f.outcomes.empty();
-}
 
 int RunResults(Args& args, CliIo& io) {
     const Subcommand& self = kResultsCommand;

@@ -5,14 +5,10 @@
 #include <sstream>
 
 #include "common/text_format.h"
-#include "results/pg_database.h"
-#include "results/sqlite_database.h"
 
 namespace halvo::cli {
 
 namespace {
-
-constexpr int kReadBusyMs = 5000;
 
 bool TakeList(Args& args, const char* option, std::vector<std::string>& names) {
     const std::optional<std::string> v = args.takeOption(option);
@@ -152,44 +148,13 @@ bool TakeRunFilter(Args& args, results::RunFilter& filter, std::string* error, b
 
 bool OpenResultsSource(const results::ResultsTarget& target, bool local, ResultsSource& source, CliIo& io,
                        const char* command) {
-    using namespace results;
     std::string error;
-    if (!local && !target.serverUrl.empty()) {
-        SqlFailure failure = SqlFailure::None;
-        std::unique_ptr<PgDatabase> db = PgDatabase::Connect(target.serverUrl, target.timeouts, nullptr, &error, &failure);
-        if (!db) {
-            std::fprintf(io.err, "halvo-cli results %s: %s (--local reads this station's embedded database)\n",
-                         command, error.c_str());
-            return false;
-        }
-        source.place = "results server " + db->describe();
-        source.db = std::move(db);
-    } else {
-        std::error_code ec;
-        source.place = target.localPath;
-        if (!std::filesystem::exists(target.localPath, ec)) {
-            source.empty = true;
-            return true;
-        }
-        SqlFailure failure = SqlFailure::None;
-        std::unique_ptr<SqliteDatabase> db =
-            SqliteDatabase::Open(target.localPath, SqliteDatabase::Mode::ReadOnly, kReadBusyMs, &error, &failure);
-        if (!db) {
-            std::fprintf(io.err, "halvo-cli results %s: %s\n", command, error.c_str());
-            return false;
-        }
-        source.db = std::move(db);
-    }
-    source.store = std::make_unique<ResultsStore>(*source.db);
-    const SchemaCheck check = source.store->open(false);
-    if (check.status == SchemaStatus::Ready) {
+    if (results::OpenForReading(target, local, source, &error)) {
         return true;
     }
-    if (check.status == SchemaStatus::Older && check.version == 0) {
-        source.empty = true;
-        return true;
-    }
-    std::fprintf(io.err, "halvo-cli results %s: %s\n", command, check.message.c_str());
+    const bool server = !local && !target.serverUrl.empty() && !source.db;
+    std::fprintf(io.err, "halvo-cli results %s: %s%s\n", command, error.c_str(),
+                 server ? " (--local reads this station's embedded database)" : "");
     return false;
 }
 

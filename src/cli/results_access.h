@@ -9,18 +9,11 @@
 
 #include "cli/cli_args.h"
 #include "cli/subcommand.h"
-#include "results/results_settings.h"
-#include "results/results_store.h"
+#include "results/results_source.h"
 
 namespace halvo::cli {
 
-// An open database to read results from.
-struct ResultsSource {
-    std::unique_ptr<results::SqlDatabase> db;
-    std::unique_ptr<results::ResultsStore> store;
-    std::string place;   // for the operator: the file or the server
-    bool empty = false;  // nothing recorded there yet (no file, or a server without the schema)
-};
+using results::ResultsSource;
 
 // Opens what the options name for reading; false with a message on stderr.
 bool OpenResultsSource(const results::ResultsTarget& target, bool local, ResultsSource& source, CliIo& io,

@@ -65,6 +65,7 @@ int ReadVersion(SqlDatabase& db, std::string* error) {
 SchemaCheck Failed(SqlDatabase& db, const std::string& error) {
     SchemaCheck c;
     c.status = SchemaStatus::Failed;
+    c.failure = db.failure();
     if (db.failure() == SqlFailure::Damaged) {
         c.message = Format("The results database %s is damaged (%s). It is left as it is.", db.describe().c_str(),
                            error.c_str());

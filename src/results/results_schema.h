@@ -35,6 +35,7 @@ struct SchemaCheck {
     SchemaStatus status = SchemaStatus::Failed;
     int version = 0;      // what the database said (0: empty)
     std::string message;  // for the operator, when not Ready
+    SqlFailure failure = SqlFailure::None;  // when Failed
 };
 
 // Reads the version and, with migrate set, brings the schema to the last of `migrations`.

@@ -137,9 +137,15 @@ SchemaCheck ResultsStore::open(bool migrate) {
 }
 
 PutResult ResultsStore::put(const RunRecord& r, bool queue, std::string* error) {
+    failure_ = SqlFailure::None;
+    // Taken before the transaction's rollback, which is a statement of its own.
+    const auto failed = [this] {
+        failure_ = db_.failure();
+        return PutResult::Failed;
+    };
     SqlTransaction transaction(db_, error);
     if (!transaction.begun()) {
-        return PutResult::Failed;
+        return failed();
     }
     std::vector<SqlValue> values = RunValues(r);
     values.push_back(SqlValue::OptionalBlob(r.calText));
@@ -147,7 +153,7 @@ PutResult ResultsStore::put(const RunRecord& r, bool queue, std::string* error) 
     const std::string insert = Format("INSERT INTO runs (%s, cal_data, log_text) VALUES %s ON CONFLICT (run_id) DO NOTHING",
                                       kRunColumns, Placeholders(1, kRunColumnCount + 2).c_str());
     if (!db_.exec(insert, values, nullptr, error)) {
-        return PutResult::Failed;
+        return failed();
     }
     const bool fresh = db_.changes() == 1;
     if (fresh) {
@@ -164,7 +170,7 @@ PutResult ResultsStore::put(const RunRecord& r, bool queue, std::string* error) 
                 }
             }
             if (!db_.exec(sql, p, nullptr, error)) {
-                return PutResult::Failed;
+                return failed();
             }
         }
     }
@@ -173,11 +179,11 @@ PutResult ResultsStore::put(const RunRecord& r, bool queue, std::string* error) 
             "INSERT INTO outbox (run_id, queued_at, attempts, last_error) VALUES ($1, $2, 0, '') "
             "ON CONFLICT (run_id) DO NOTHING";
         if (!db_.exec(sql, {SqlValue::Text(r.runId), SqlValue::Text(IsoTimeUtc(NowUnixMs()))}, nullptr, error)) {
-            return PutResult::Failed;
+            return failed();
         }
     }
     if (!transaction.commit(error)) {
-        return PutResult::Failed;
+        return failed();
     }
     return fresh ? PutResult::Stored : PutResult::AlreadyStored;
 }

@@ -53,6 +53,8 @@ public:
     // Stores the run with its items; a run already there (the same run id) is left as it is.
     // With queue set the run also waits in the outbox for the server.
     PutResult put(const RunRecord& record, bool queue, std::string* error);
+    // Why the last put failed.
+    SqlFailure failure() const { return failure_; }
 
     // The whole record; nullopt with *error empty when there is no such run.
     std::optional<RunRecord> get(const std::string& runId, std::string* error);
@@ -73,6 +75,7 @@ private:
     bool itemsOf(const std::string& runId, std::vector<VerificationItem>& items, std::string* error);
 
     SqlDatabase& db_;
+    SqlFailure failure_ = SqlFailure::None;
 };
 
 // The SQL condition and its parameters for a filter on the runs table aliased `alias`.

@@ -74,7 +74,8 @@ SyncCounts SendQueued(ResultsStore& source, ResultsStore& server, const std::ato
             std::string ignored;
             source.noteAttempt(q.runId, error, &ignored);
             counts.error = error;
-            if (ServerGone(server.database().failure())) {
+            if (ServerGone(server.failure())) {
+                counts.serverLost = true;
                 break;
             }
             ++counts.refused;
@@ -224,7 +225,8 @@ SyncCounts SyncToServer(const std::string& localPath, const std::string& url, co
             total.error = c.error;
         }
         before += c.sent + c.alreadyThere + c.refused;
-        if (!c.error.empty() && ServerGone(server->failure())) {
+        if (c.serverLost) {
+            total.serverLost = true;
             break;
         }
     }

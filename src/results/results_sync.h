@@ -22,6 +22,7 @@ struct SyncCounts {
     int refused = 0;       // the server refused them for their content; they stay queued
     int waiting = 0;       // still queued when the round ended
     bool serverReached = false;
+    bool serverLost = false;  // the server went away or stopped answering during the round
     std::string error;  // why the round ended early, or the last refusal
 
     bool operator==(const SyncCounts&) const = default;

@@ -51,16 +51,17 @@ std::unique_ptr<SqliteDatabase> OpenLocalResults(const std::string& path, std::s
     if (check.status == SchemaStatus::Ready) {
         return db;
     }
-    *problem = check.status == SchemaStatus::Failed && db->failure() != SqlFailure::Damaged
-                   ? Sentence(db->failure(), path, check.message)
+    *problem = check.status == SchemaStatus::Failed && check.failure != SqlFailure::Damaged
+                   ? Sentence(check.failure, path, check.message)
                    : check.message;
     return nullptr;
 }
 
-RunRecorder::RunRecorder(ResultsTarget target, int closingGraceMs) : target_(std::move(target)) {
+RunRecorder::RunRecorder(ResultsTarget target, int closingGraceMs)
+    : target_(std::move(target)), closingGraceMs_(closingGraceMs) {
     if (!target_.serverUrl.empty()) {
-        sender_ = std::make_unique<ResultsSender>(target_.localPath, target_.serverUrl, target_.timeouts,
-                                                  closingGraceMs);
+        // The recorder waits out the grace itself, so that it can say what is left.
+        sender_ = std::make_unique<ResultsSender>(target_.localPath, target_.serverUrl, target_.timeouts, 0);
     }
 }
 
@@ -74,7 +75,27 @@ RunRecorder::~RunRecorder() {
             say(Format("The result of run %s is lost: %s", r.runId.c_str(), problem.c_str()));
         }
     }
+    if (!sender_) {
+        return;
+    }
     // The sender's grace for its last round is the one wait of the station's close.
+    const bool idle = sender_->waitIdle(closingGraceMs_);
+    const SyncCounts last = sender_->lastRound();
+    int64_t waiting = 0;
+    if (db_) {
+        ResultsStore store(*db_);
+        std::vector<QueuedRun> queue;
+        std::string error;
+        if (store.queued(queue, &error)) {
+            waiting = static_cast<int64_t>(queue.size());
+        }
+    }
+    if (waiting > 0) {
+        const std::string why = idle && !last.error.empty() ? last.error : "no answer before the station closed";
+        say(Format("%lld result(s) wait for the results server (%s). They are sent at the next run's end or by "
+                   "`halvo-cli results sync`.",
+                   static_cast<long long>(waiting), why.c_str()));
+    }
     sender_.reset();
 }
 
@@ -96,7 +117,7 @@ bool RunRecorder::storeLocally(const RunRecord& record, std::string* problem) {
     if (store.put(record, sender_ != nullptr, &error) != PutResult::Failed) {
         return true;
     }
-    *problem = Sentence(db_->failure(), target_.localPath, error);
+    *problem = Sentence(store.failure(), target_.localPath, error);
     // Opened again for the next record: the file may have been mended or replaced meanwhile.
     db_.reset();
     return false;

@@ -45,6 +45,7 @@ private:
     void say(const std::string& line);
 
     ResultsTarget target_;
+    int closingGraceMs_;
     std::unique_ptr<SqliteDatabase> db_;
     std::unique_ptr<ResultsSender> sender_;
     std::string lastKeptIn_;

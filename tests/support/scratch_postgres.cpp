@@ -1,0 +1,192 @@
+#include "support/scratch_postgres.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "results/pg_database.h"
+
+namespace halvo::test {
+
+namespace {
+
+constexpr int kPort = 5432;
+
+// The newest installed server's programs: /usr/lib/postgresql/<version>/bin.
+std::string ServerBin() {
+    std::string best;
+    int bestVersion = -1;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
+        const int v = std::atoi(e.path().filename().c_str());
+        if (v > bestVersion && std::filesystem::exists(e.path() / "bin" / "postgres", ec)) {
+            bestVersion = v;
+            best = (e.path() / "bin").string();
+        }
+    }
+    return best;
+}
+
+// In the child: become the server's user, die with the parent, then run the program.
+[[noreturn]] void Exec(const std::string& program, const std::vector<std::string>& args, uid_t uid, gid_t gid,
+                       bool quiet) {
+    if (getuid() == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) {
+            _exit(126);
+        }
+    }
+    prctl(PR_SET_PDEATHSIG, SIGQUIT);
+    if (quiet) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    setenv("LC_ALL", "C", 1);
+    unsetenv("PGDATA");
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
+std::unique_ptr<ScratchPostgres> ScratchPostgres::Start(std::string* error) {
+    std::unique_ptr<ScratchPostgres> pg(new ScratchPostgres());
+    pg->bin_ = ServerBin();
+    if (pg->bin_.empty()) {
+        *error = "no PostgreSQL server under /usr/lib/postgresql (make deps installs it)";
+        return nullptr;
+    }
+    char scratch[] = "/tmp/halvo-pg-XXXXXX";
+    if (mkdtemp(scratch) == nullptr) {
+        *error = "cannot make a scratch folder";
+        return nullptr;
+    }
+    pg->dir_ = scratch;
+    pg->data_ = pg->dir_ + "/data";
+    pg->uid_ = getuid();
+    pg->gid_ = getgid();
+    if (getuid() == 0) {
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr) {
+            *error = "no user 'nobody' to run the server as";
+            return nullptr;
+        }
+        pg->uid_ = nobody->pw_uid;
+        pg->gid_ = nobody->pw_gid;
+        if (chown(pg->dir_.c_str(), pg->uid_, pg->gid_) != 0) {
+            *error = "cannot give the scratch folder to 'nobody'";
+            return nullptr;
+        }
+    }
+    if (!pg->runAsServerUser(pg->bin_ + "/initdb",
+                             {"-D", pg->data_, "-U", "halvo", "--auth=trust", "-E", "UTF8", "--locale=C", "--no-sync"},
+                             error)) {
+        return nullptr;
+    }
+    if (!pg->start(error)) {
+        return nullptr;
+    }
+    return pg;
+}
+
+bool ScratchPostgres::runAsServerUser(const std::string& program, const std::vector<std::string>& args,
+                                      std::string* error) {
+    const pid_t child = fork();
+    if (child == 0) {
+        Exec(program, args, uid_, gid_, true);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        *error = program + " failed";
+        return false;
+    }
+    return true;
+}
+
+bool ScratchPostgres::start(std::string* error) {
+    if (pid_ > 0) {
+        return true;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        Exec(bin_ + "/postgres",
+             {"-D", data_, "-k", dir_, "-p", std::to_string(kPort), "-c", "listen_addresses=", "-c",
+              "max_connections=80", "-F"},
+             uid_, gid_, true);
+    }
+    if (pid_ < 0) {
+        *error = "cannot start the server";
+        return false;
+    }
+    // Ready once it takes a connection.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < until) {
+        std::string e;
+        if (results::PgDatabase::Connect(url(), {1000, 5000}, nullptr, &e)) {
+            return true;
+        }
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            *error = "the server exited at its start";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    *error = "the server did not take connections within 30 s";
+    stop();
+    return false;
+}
+
+bool ScratchPostgres::stop() {
+    if (pid_ <= 0) {
+        return true;
+    }
+    kill(pid_, SIGINT);
+    int status = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > until) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    pid_ = -1;
+    return true;
+}
+
+ScratchPostgres::~ScratchPostgres() {
+    stop();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ScratchPostgres::url(const std::string& database) const {
+    return "postgresql://halvo@/" + database + "?host=" + dir_ + "&port=" + std::to_string(kPort);
+}
+
+bool ScratchPostgres::createDatabase(const std::string& name, std::string* error) {
+    std::unique_ptr<results::PgDatabase> db = results::PgDatabase::Connect(url(), {3000, 30000}, nullptr, error);
+    return db && db->exec("CREATE DATABASE " + name, error);
+}
+
+}  // namespace halvo::test
