@@ -288,6 +288,8 @@ private:
     // What the record holds at the end of the run's work: monitor, instrument, items, .cal.
     void snapshotRun();
     void runControlsChanged(bool enable, int mode);
+    // The last line the run wrote to the log: why it failed or stopped, as far as it says.
+    std::string runReason() const;
 
     RunJournal run_;
     RunLogCapture runLog_;

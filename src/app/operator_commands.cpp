@@ -310,6 +310,8 @@ void CHalvoDlg::calibrationCompleted() {
 }
 
 void CHalvoDlg::calibrationFailed() {
+    // What the procedure said last is why; what follows here is the failure's own lines.
+    const std::string reason = runReason();
     notices_.failureOpen = true;
     publishNotices();
     if (setup_.audioAlarm.checked) {
@@ -317,7 +319,7 @@ void CHalvoDlg::calibrationFailed() {
     }
     if (task_.CalibrationState == kTaskIdle) {
         if (run_.kind == results::RunKind::Calibration) {
-            runEnded(results::RunOutcome::Failed);
+            runEnded(results::RunOutcome::Failed, reason);
         }
         return;
     }
@@ -333,7 +335,7 @@ void CHalvoDlg::calibrationFailed() {
     setRunControlsEnabled(true);
     scheduler_.arm(kTimerTrigger, 300);
     if (run_.kind == results::RunKind::Calibration) {
-        runEnded(results::RunOutcome::Failed);
+        runEnded(results::RunOutcome::Failed, reason);
     }
 }
 

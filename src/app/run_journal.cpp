@@ -52,6 +52,10 @@ std::string ModelOf(const std::string& versionText) {
 
 }  // namespace
 
+std::string CHalvoDlg::runReason() const {
+    return LastLine(runLog_.text);
+}
+
 void CHalvoDlg::runControlsChanged(bool enable, int mode) {
     if (!enable) {
         if (mode == 1) {
@@ -102,6 +106,9 @@ void CHalvoDlg::runBegan(RunKind kind) {
 }
 
 void CHalvoDlg::snapshotRun() {
+    if (resultsSink == nullptr) {
+        return;  // nobody keeps the record: nothing to build
+    }
     results::RunRecord& r = run_.record;
     r.operatorName = setup_.testedBy.text;
     r.serialNumber = setup_.serialNumber.text;
@@ -130,8 +137,11 @@ void CHalvoDlg::snapshotRun() {
         }
         results::ComputeRunMetrics(r);
     } else if (run_.kind == RunKind::Calibration || run_.kind == RunKind::Copy) {
+        // What "Save" would write now, without changing the page's set as a save does.
+        const CalibrationData held = calib_.data;
         calib_.collectIntoData();
         r.calText = WriteCalFile(calib_.data);
+        calib_.data = held;
     }
 }
 
@@ -145,7 +155,7 @@ void CHalvoDlg::settleRunEnd() {
             return;
         case RunKind::Calibration: {
             const bool abandoned = engine_->uniformity().abandonedRuns != run_.uniformityAbandoned;
-            const bool failed = abandoned || LastLine(runLog_.text).rfind("Fail", 0) == 0;
+            const bool failed = abandoned || runReason().rfind("Fail", 0) == 0;
             runEnded(failed ? RunOutcome::Failed : RunOutcome::Completed);
             return;
         }
@@ -169,7 +179,7 @@ void CHalvoDlg::runEnded(RunOutcome outcome, const std::string& reason) {
     // As the station saves its logs, so that it comes back out as such a file.
     r.logText = WithCrLf(runLog_.text);
     if (outcome != RunOutcome::Completed) {
-        r.reason = reason.empty() ? LastLine(runLog_.text) : reason;
+        r.reason = reason.empty() ? runReason() : reason;
     }
     bool passed = outcome == RunOutcome::Completed;
     if (r.kind == RunKind::Verification) {

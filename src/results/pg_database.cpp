@@ -51,9 +51,19 @@ Wait WaitSocket(PGconn* conn, short events, int64_t deadline, const std::atomic<
     }
 }
 
+// libpq's message on one line: it becomes a line of the station's log.
 std::string Trimmed(const char* message) {
-    std::string m = message != nullptr ? message : "";
-    while (!m.empty() && (m.back() == '\n' || m.back() == ' ')) {
+    std::string m;
+    for (const char* c = message != nullptr ? message : ""; *c != '\0'; ++c) {
+        if (*c == '\n' || *c == '\t') {
+            if (!m.empty() && m.back() != ' ') {
+                m += ' ';
+            }
+        } else {
+            m += *c;
+        }
+    }
+    while (!m.empty() && m.back() == ' ') {
         m.pop_back();
     }
     return m;
