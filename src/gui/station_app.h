@@ -58,6 +58,8 @@ public:
     // The window's "Runs..." and "Results..." (station_app_results.cpp).
     void showRuns();
     void showResultsSettings();
+    // The settings were changed: a recorder for them, and the log says where records go.
+    void showResultsSettingsApplied();
 
 private:
     void chooseSimulatedPorts();

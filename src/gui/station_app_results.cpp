@@ -51,14 +51,17 @@ void StationApp::showRuns() {
 void StationApp::showResultsSettings() {
     ResultsSettingsDialog dialog(options_.workingDirectory, window_.get());
     if (dialog.exec() == QDialog::Accepted) {
-        startRecorder();
-        const results::ResultsTarget t = recorder_->target();
-        station_->log().logMessage(t.serverUrl.empty()
-                                       ? "Results are kept in " + t.localPath + "."
-                                       : "Results are kept in " + t.localPath + " and sent to " +
-                                             results::RedactUrl(t.serverUrl) + ".",
-                                   kChannelSys);
+        showResultsSettingsApplied();
     }
+}
+
+void StationApp::showResultsSettingsApplied() {
+    startRecorder();
+    const results::ResultsTarget t = recorder_->target();
+    station_->log().logMessage(t.serverUrl.empty() ? "Results are kept in " + t.localPath + "."
+                                                   : "Results are kept in " + t.localPath + " and sent to " +
+                                                         results::RedactUrl(t.serverUrl) + ".",
+                               kChannelSys);
 }
 
 }  // namespace halvo::gui
