@@ -74,7 +74,7 @@ std::string Scratch(const char* name) {
 test::ScratchPostgres* Server() {
     static std::unique_ptr<test::ScratchPostgres> server = [] {
         std::string error;
-        auto s = test::ScratchPostgres::Start(&error);
+        auto s = test::ScratchPostgres::Start(&error, true);
         if (s) {
             s->createDatabase("bench", &error);
         }
@@ -100,7 +100,7 @@ void BM_SqliteRecords(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
     state.SetLabel(state.range(0) == 0 ? "calibration, 390 kB" : "verification, 70 items");
 }
-BENCHMARK(BM_SqliteRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PostgresRecords(benchmark::State& state) {
     test::ScratchPostgres* server = Server();
@@ -124,7 +124,7 @@ void BM_PostgresRecords(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
     state.SetLabel(state.range(0) == 0 ? "calibration, 390 kB" : "verification, 70 items");
 }
-BENCHMARK(BM_PostgresRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostgresRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Listens on a loopback port and never answers what it accepts.
 int SilentListener(int& port) {
@@ -173,6 +173,6 @@ void BM_RunEndRecording(benchmark::State& state) {
     }
     state.SetLabel(state.range(0) == 0 ? "server there" : state.range(0) == 1 ? "server silent" : "no server");
 }
-BENCHMARK(BM_RunEndRecording)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_RunEndRecording)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(50)->UseRealTime();
 
 }  // namespace

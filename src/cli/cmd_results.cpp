@@ -26,7 +26,7 @@ extern const Subcommand kResultsCommand = {
     "       halvo-cli results yield [--by day|station|operator|model] [--since <date>] [--kind ...]\n"
     "                               [--id ...] [--serial ...] [--station ...] [--json]\n"
     "       halvo-cli results report --out <file.xlsx> [--since <date>] [--kind ...] [--station ...]\n"
-    "       halvo-cli results sync\n"
+    "       halvo-cli results sync [--all]\n"
     "       every form also takes [--results-db <url or file>] [--local]\n\n"
     "Every calibration, verification, copy into a monitor, EEPROM read or write and aging run is\n"
     "recorded when it ends: the station, operator, S/N, the monitor's model, firmware and\n"
@@ -45,7 +45,8 @@ extern const Subcommand kResultsCommand = {
     "report  the same as a workbook with charts: yield per day, a Pareto of the failing items, the\n"
     "        distributions, and the runs\n"
     "sync    sends the records still waiting to the results server (nothing is stored twice) and takes\n"
-    "        in results that were kept aside while the embedded database could not be written\n"
+    "        in results that were kept aside while the embedded database could not be written; --all\n"
+    "        sends every run of this station, those recorded before it had a server too\n"
     "  --id <cal id>      runs of this calibration ID\n"
     "  --serial <s/n>     runs of this monitor serial number\n"
     "  --station <name>   runs of this station\n"
@@ -61,6 +62,7 @@ extern const Subcommand kResultsCommand = {
     "  --json             one JSON document\n"
     "  --results-db <url> the results server (postgresql://...) or an embedded database file\n"
     "  --local            read this station's embedded database even when a server is set\n"
+    "  --all              sync: every run this station recorded, not only those waiting\n"
     "Exit codes: 0 done (sync: nothing left waiting), 1 the database or server could not be read or\n"
     "a record is not there, 2 bad arguments.\n",
     RunResults,
@@ -314,6 +316,7 @@ int RunResults(Args& args, CliIo& io) {
     o.out = args.takeOption("--out");
     o.cal = args.takeOption("--cal");
     o.log = args.takeOption("--log");
+    o.all = args.takeFlag("--all");
     std::vector<std::string> pos = args.positionals();
     if (!args.error().empty()) {
         return UsageError(self, io, args.error());
@@ -333,7 +336,7 @@ int RunResults(Args& args, CliIo& io) {
     o.positionals.assign(pos.begin() + 1, pos.end());
     const bool stray = (!action->filter && FilterGiven(o.filter)) || (!action->limit && o.limitGiven) ||
                        (!action->json && o.json) || (!action->by && o.by) || (!action->out && o.out) ||
-                       (!action->files && (o.cal || o.log)) ||
+                       (!action->files && (o.cal || o.log)) || (std::string(action->action) != "sync" && o.all) ||
                        (std::string(action->action) != "show" && !o.positionals.empty());
     if (stray) {
         return UsageError(self, io, std::string("an option or argument that ") + action->action + " does not take");

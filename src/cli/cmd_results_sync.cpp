@@ -4,12 +4,25 @@
 
 #include "cli/results_commands.h"
 #include "results/results_sync.h"
+#include "results/run_recorder.h"
 
 namespace halvo::cli {
 
 int ResultsSync(const ResultsOptions& o, CliIo& io, const results::ResultsTarget& target) {
-    (void)o;
     const bool server = !target.serverUrl.empty();
+    if (o.all && server) {
+        std::string problem;
+        std::unique_ptr<results::SqliteDatabase> db = results::OpenLocalResults(target.localPath, &problem);
+        int64_t added = 0;
+        if (!db || !results::ResultsStore(*db).queueAll(added, &problem)) {
+            std::fprintf(io.err, "halvo-cli results sync: %s\n", problem.c_str());
+            return kExitFailure;
+        }
+        if (added > 0) {
+            std::fprintf(io.out, "Queued %lld earlier run(s) of this station for the server.\n",
+                         static_cast<long long>(added));
+        }
+    }
     std::string problem;
     const int taken = results::TakeInKeptResults(target.localPath, server, &problem);
     if (taken > 0) {

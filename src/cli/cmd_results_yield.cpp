@@ -136,8 +136,9 @@ int ResultsYield(const ResultsOptions& o, CliIo& io, const results::ResultsTarge
     std::fprintf(io.out, "%s %5s %6s %10s  %s   %s\n", PadToWidth(results::YieldGroupingName(*grouping), 16).c_str(),
                  "Runs", "Passed", "Pass rate", PadToWidth("White \xCE\x94u'v'", 17).c_str(),
                  PadToWidth("Gamma error", 17).c_str());
-    std::fprintf(io.out, "%s %5s %6s %10s  %s   %s\n", PadToWidth("", 16).c_str(), "", "", "",
-                 PadToWidth("  median      p95", 17).c_str(), PadToWidth("  median      p95", 17).c_str());
+    const std::string spread = PadToWidth("median", 8) + " " + PadToWidth("p95", 8);
+    std::fprintf(io.out, "%s %5s %6s %10s  %s   %s\n", PadToWidth("", 16).c_str(), "", "", "", spread.c_str(),
+                 spread.c_str());
     for (const results::YieldGroup& g : report.groups) {
         PrintGroup(io, g);
     }

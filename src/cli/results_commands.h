@@ -22,6 +22,7 @@ struct ResultsOptions {
     std::optional<std::string> out;
     std::optional<std::string> cal;
     std::optional<std::string> log;
+    bool all = false;  // sync: every run of this station, not only those queued
     std::vector<std::string> positionals;  // after the action
 };
 

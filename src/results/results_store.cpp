@@ -289,6 +289,17 @@ bool ResultsStore::queued(std::vector<QueuedRun>& runs, std::string* error) {
     return true;
 }
 
+bool ResultsStore::queueAll(int64_t& added, std::string* error) {
+    const char* sql =
+        "INSERT INTO outbox (run_id, queued_at, attempts, last_error) SELECT run_id, $1, 0, '' FROM runs "
+        "WHERE run_id NOT IN (SELECT run_id FROM outbox)";
+    if (!db_.exec(sql, {SqlValue::Text(IsoTimeUtc(NowUnixMs()))}, nullptr, error)) {
+        return false;
+    }
+    added = db_.changes();
+    return true;
+}
+
 bool ResultsStore::unqueue(const std::string& runId, std::string* error) {
     return db_.exec("DELETE FROM outbox WHERE run_id = $1", {SqlValue::Text(runId)}, nullptr, error);
 }

@@ -68,6 +68,8 @@ public:
     bool failingItems(const RunFilter& filter, std::vector<ItemCount>& items, std::string* error);
 
     bool queued(std::vector<QueuedRun>& runs, std::string* error);
+    // Every run queued, those recorded before there was a server too. The number newly queued.
+    bool queueAll(int64_t& added, std::string* error);
     bool unqueue(const std::string& runId, std::string* error);
     bool noteAttempt(const std::string& runId, const std::string& failure, std::string* error);
 

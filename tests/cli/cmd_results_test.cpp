@@ -166,6 +166,7 @@ TEST_F(CliResults, WrongRequestsAreRefusedWithTheirReason) {
         {{"results", "tally"}, 2, "unknown results action 'tally'"},
         {{"results", "list", "--out", "x.xlsx"}, 2, "that list does not take"},
         {{"results", "sync", "--json"}, 2, "that sync does not take"},
+        {{"results", "list", "--all"}, 2, "that list does not take"},
         {{"results", "show"}, 2, "show needs one run id"},
         {{"results", "show", "0000"}, 1, "no run 0000"},
         {{"results", "list", "--since", "2024-13-01"}, 2, "--since needs a date"},
@@ -245,6 +246,14 @@ TEST_F(CliResults, TheServerIsReadLikeTheEmbeddedDatabase) {
     EXPECT_EQ(sync.exitCode, 0) << sync.err;
     EXPECT_NE(sync.out.find("Sent 0 run(s) to"), std::string::npos) << sync.out;
     EXPECT_NE(sync.out.find("; 0 still waiting."), std::string::npos);
+    // Runs from before the station had a server go with --all; the one it has is not doubled.
+    record({halvo::test::SampleRecord(RunKind::Verification, 4)});
+    const test::CliResult all = RunCliCaptured({"results", "sync", "--all", "--results-db", url});
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_NE(all.out.find("Queued 2 earlier run(s)"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("Sent 1 run(s) to"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("(1 more it had already)"), std::string::npos) << all.out;
+    EXPECT_NE(RunCliCaptured({"results", "list", "--results-db", url}).out.find("2 of 2 run(s)"), std::string::npos);
     // The server stopped: reading it says so and points at the embedded database.
     server->stop();
     const test::CliResult down = RunCliCaptured({"results", "list", "--results-db", url});

@@ -66,8 +66,9 @@ std::string ServerBin() {
 
 }  // namespace
 
-std::unique_ptr<ScratchPostgres> ScratchPostgres::Start(std::string* error) {
+std::unique_ptr<ScratchPostgres> ScratchPostgres::Start(std::string* error, bool durable) {
     std::unique_ptr<ScratchPostgres> pg(new ScratchPostgres());
+    pg->durable_ = durable;
     pg->bin_ = ServerBin();
     if (pg->bin_.empty()) {
         *error = "no PostgreSQL server under /usr/lib/postgresql (make deps installs it)";
@@ -126,10 +127,12 @@ bool ScratchPostgres::start(std::string* error) {
     }
     pid_ = fork();
     if (pid_ == 0) {
-        Exec(bin_ + "/postgres",
-             {"-D", data_, "-k", dir_, "-p", std::to_string(kPort), "-c", "listen_addresses=", "-c",
-              "max_connections=80", "-F"},
-             uid_, gid_, true);
+        std::vector<std::string> args = {"-D", data_, "-k", dir_, "-p", std::to_string(kPort), "-c",
+                                         "listen_addresses=", "-c", "max_connections=80"};
+        if (!durable_) {
+            args.push_back("-F");
+        }
+        Exec(bin_ + "/postgres", args, uid_, gid_, true);
     }
     if (pid_ < 0) {
         *error = "cannot start the server";

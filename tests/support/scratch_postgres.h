@@ -16,8 +16,9 @@ namespace halvo::test {
 class ScratchPostgres {
 public:
     // Makes the cluster and starts the server; nullptr with *error set when the PostgreSQL
-    // programs are missing or it would not start.
-    static std::unique_ptr<ScratchPostgres> Start(std::string* error);
+    // programs are missing or it would not start. Tests run it without waiting for the disk;
+    // durable makes it flush every commit as a real server does (benchmarks).
+    static std::unique_ptr<ScratchPostgres> Start(std::string* error, bool durable = false);
     ~ScratchPostgres();
     ScratchPostgres(const ScratchPostgres&) = delete;
     ScratchPostgres& operator=(const ScratchPostgres&) = delete;
@@ -43,6 +44,7 @@ private:
     uid_t uid_ = 0;
     gid_t gid_ = 0;
     pid_t pid_ = -1;
+    bool durable_ = false;
 };
 
 }  // namespace halvo::test
