@@ -3,11 +3,7 @@
 // spends recording: storing the record locally, queueing it and waking the sender, with the
 // server there and with a server that takes the connection and never answers.
 
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -17,6 +13,7 @@
 #include "results/results_store.h"
 #include "results/run_recorder.h"
 #include "support/scratch_postgres.h"
+#include "support/silent_server.h"
 
 namespace {
 
@@ -83,22 +80,28 @@ test::ScratchPostgres* Server() {
     return server.get();
 }
 
-void BM_SqliteRecords(benchmark::State& state) {
-    std::string error;
-    auto db = results::SqliteDatabase::Open(Scratch("store.sqlite"), results::SqliteDatabase::Mode::Create, 2000, &error);
-    results::ResultsStore store(*db);
+// Records one after the other into a store; each its own transaction, as at a run's end.
+void PutRecords(benchmark::State& state, results::ResultsStore& store, bool queue) {
     store.open(true);
+    std::string error;
     for (auto _ : state) {
         state.PauseTiming();
         const results::RunRecord r = Sample(static_cast<int>(state.range(0)));
         state.ResumeTiming();
-        if (store.put(r, true, &error) != results::PutResult::Stored) {
+        if (store.put(r, queue, &error) != results::PutResult::Stored) {
             state.SkipWithError(error.c_str());
             break;
         }
     }
     state.SetItemsProcessed(state.iterations());
     state.SetLabel(state.range(0) == 0 ? "calibration, 390 kB" : "verification, 70 items");
+}
+
+void BM_SqliteRecords(benchmark::State& state) {
+    std::string error;
+    auto db = results::SqliteDatabase::Open(Scratch("store.sqlite"), results::SqliteDatabase::Mode::Create, 2000, &error);
+    results::ResultsStore store(*db);
+    PutRecords(state, store, true);
 }
 BENCHMARK(BM_SqliteRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -111,34 +114,9 @@ void BM_PostgresRecords(benchmark::State& state) {
         return;
     }
     results::ResultsStore store(*db);
-    store.open(true);
-    for (auto _ : state) {
-        state.PauseTiming();
-        const results::RunRecord r = Sample(static_cast<int>(state.range(0)));
-        state.ResumeTiming();
-        if (store.put(r, false, &error) != results::PutResult::Stored) {
-            state.SkipWithError(error.c_str());
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations());
-    state.SetLabel(state.range(0) == 0 ? "calibration, 390 kB" : "verification, 70 items");
+    PutRecords(state, store, false);
 }
 BENCHMARK(BM_PostgresRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Listens on a loopback port and never answers what it accepts.
-int SilentListener(int& port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd, 64);
-    socklen_t n = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
-    port = ntohs(a.sin_port);
-    return fd;
-}
 
 // What recordRun costs the run's end: arg 0 the server there, 1 a silent server, 2 none.
 void BM_RunEndRecording(benchmark::State& state) {
@@ -146,7 +124,7 @@ void BM_RunEndRecording(benchmark::State& state) {
     target.localPath = Scratch("run_end.sqlite");
     target.station = "bench";
     target.timeouts = {1000, 1000};
-    int silent = -1;
+    std::unique_ptr<test::SilentServer> silent;
     if (state.range(0) == 0) {
         test::ScratchPostgres* server = Server();
         if (server == nullptr) {
@@ -155,9 +133,8 @@ void BM_RunEndRecording(benchmark::State& state) {
         }
         target.serverUrl = server->url("bench");
     } else if (state.range(0) == 1) {
-        int port = 0;
-        silent = SilentListener(port);
-        target.serverUrl = "postgresql://halvo@127.0.0.1:" + std::to_string(port) + "/halvo";
+        silent = std::make_unique<test::SilentServer>();
+        target.serverUrl = silent->url();
     }
     {
         results::RunRecorder recorder(target, 0);
@@ -167,9 +144,6 @@ void BM_RunEndRecording(benchmark::State& state) {
             state.ResumeTiming();
             recorder.recordRun(std::move(r));
         }
-    }
-    if (silent >= 0) {
-        close(silent);
     }
     state.SetLabel(state.range(0) == 0 ? "server there" : state.range(0) == 1 ? "server silent" : "no server");
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <sstream>
@@ -28,6 +29,15 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// A value as one line of text: control characters (a line feed would start a line of its own, a
+// NUL would end the value early) go.
+std::string OneLine(std::string value) {
+    value.erase(std::remove_if(value.begin(), value.end(),
+                               [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f; }),
+                value.end());
+    return Trim(value);
+}
+
 std::string Join(const std::string& directory, const char* name) {
     if (directory.empty() || directory == ".") {
         return name;
@@ -49,17 +59,14 @@ bool TakeSeconds(const std::string& value, int& into, const char* key, std::stri
 
 }  // namespace
 
-bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings, std::string* error) {
+std::string FormatResultsSettings(const ResultsSettings& s) {
+    return WithCrLf(Format("[Results]\nStation=%s\nServer=%s\nConnectTimeout=%d\nStatementTimeout=%d\n",
+                           OneLine(s.station).c_str(), OneLine(s.server).c_str(), s.connectTimeoutSeconds,
+                           s.statementTimeoutSeconds));
+}
+
+bool ParseResultsSettings(const std::string& text, ResultsSettings& settings, std::string* error) {
     settings = ResultsSettings();
-    const std::string path = Join(directory, kResultsSettingsFile);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return true;
-    }
-    std::string text;
-    if (!ReadWholeFile(path, text, error, kMaxSettingsBytes)) {
-        return false;
-    }
     std::istringstream lines(text);
     std::string line;
     bool ok = true;
@@ -73,7 +80,7 @@ bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings
             continue;
         }
         const std::string key = Trim(line.substr(0, eq));
-        const std::string value = Trim(line.substr(eq + 1));
+        const std::string value = OneLine(line.substr(eq + 1));
         if (key == "Station") {
             settings.station = value;
         } else if (key == "Server") {
@@ -87,12 +94,23 @@ bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings
     return ok;
 }
 
+bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings, std::string* error) {
+    settings = ResultsSettings();
+    const std::string path = Join(directory, kResultsSettingsFile);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return true;
+    }
+    std::string text;
+    if (!ReadWholeFile(path, text, error, kMaxSettingsBytes)) {
+        return false;
+    }
+    return ParseResultsSettings(text, settings, error);
+}
+
 bool SaveResultsSettings(const std::string& directory, const ResultsSettings& s, std::string* error) {
     const std::string path = Join(directory, kResultsSettingsFile);
-    const std::string text = Format(
-        "[Results]\nStation=%s\nServer=%s\nConnectTimeout=%d\nStatementTimeout=%d\n", s.station.c_str(),
-        s.server.c_str(), s.connectTimeoutSeconds, s.statementTimeoutSeconds);
-    if (!WriteFileAtomically(path, WithCrLf(text), error)) {
+    if (!WriteFileAtomically(path, FormatResultsSettings(s), error)) {
         return false;
     }
     ::chmod(path.c_str(), 0600);

@@ -22,6 +22,11 @@ struct ResultsSettings {
     bool operator==(const ResultsSettings&) const = default;
 };
 
+// The file's text, and the settings from such a text (unknown keys and lines without "=" are
+// passed over; false with *error for a value out of range, whose default stands).
+std::string FormatResultsSettings(const ResultsSettings& settings);
+bool ParseResultsSettings(const std::string& text, ResultsSettings& settings, std::string* error);
+
 // Reads <directory>/Results.ini; a missing file gives the defaults. False with *error set for a
 // file that cannot be read or holds a value out of range (the defaults stand for those).
 bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings, std::string* error);

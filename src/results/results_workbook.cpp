@@ -1,11 +1,9 @@
 #include "results/results_workbook.h"
 
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
 #include "common/file_io.h"
@@ -203,21 +201,10 @@ Histogram MakeHistogram(const std::vector<double>& values, int bins) {
 
 bool WriteResultsWorkbook(const std::string& path, const YieldReport& y, const std::vector<RunRecord>& runs,
                           std::string* error) {
-    std::string scratch = (std::filesystem::temp_directory_path() / "halvo-results-XXXXXX").string();
-    const int fd = mkstemp(scratch.data());
-    if (fd < 0) {
-        *error = "cannot create a temporary file for the workbook";
-        return false;
-    }
-    close(fd);
-    struct Remove {
-        std::string path;
-        ~Remove() { std::filesystem::remove(path); }
-    } removeScratch{scratch};
-    {
+    return WriteFileThroughScratch(path, [&](const std::string& scratch, std::string* failure) {
         std::unique_ptr<lxw_workbook, WorkbookCloser> wb(workbook_new(scratch.c_str()));
         if (!wb) {
-            *error = "cannot create the workbook";
+            *failure = "cannot create the workbook";
             return false;
         }
         lxw_format* head = workbook_add_format(wb.get());
@@ -236,15 +223,11 @@ bool WriteResultsWorkbook(const std::string& path, const YieldReport& y, const s
         RunsSheet(wb.get(), runs, head, fixed);
         const lxw_error rc = workbook_close(wb.release());
         if (rc != LXW_NO_ERROR) {
-            *error = Format("writing the workbook: %s", lxw_strerror(rc));
+            *failure = Format("writing the workbook: %s", lxw_strerror(rc));
             return false;
         }
-    }
-    std::string bytes;
-    if (!ReadWholeFile(scratch, bytes, error)) {
-        return false;
-    }
-    return WriteFileAtomically(path, bytes, error);
+        return true;
+    }, error);
 }
 
 }  // namespace halvo::results

@@ -34,17 +34,23 @@ std::optional<double> ParseValue(const std::string& text) {
 
 }  // namespace
 
+// The enumerator whose name is `name`, by its place in the names' table.
+template <typename Enum, size_t N>
+std::optional<Enum> ByName(const std::array<const char*, N>& names, const std::string& name) {
+    for (size_t i = 0; i < N; ++i) {
+        if (name == names[i]) {
+            return static_cast<Enum>(i);
+        }
+    }
+    return std::nullopt;
+}
+
 const char* RunKindName(RunKind kind) {
     return kKindNames[static_cast<size_t>(kind)];
 }
 
 std::optional<RunKind> ParseRunKind(const std::string& name) {
-    for (size_t i = 0; i < kKindNames.size(); ++i) {
-        if (name == kKindNames[i]) {
-            return static_cast<RunKind>(i);
-        }
-    }
-    return std::nullopt;
+    return ByName<RunKind>(kKindNames, name);
 }
 
 const char* RunOutcomeName(RunOutcome outcome) {
@@ -52,12 +58,7 @@ const char* RunOutcomeName(RunOutcome outcome) {
 }
 
 std::optional<RunOutcome> ParseRunOutcome(const std::string& name) {
-    for (size_t i = 0; i < kOutcomeNames.size(); ++i) {
-        if (name == kOutcomeNames[i]) {
-            return static_cast<RunOutcome>(i);
-        }
-    }
-    return std::nullopt;
+    return ByName<RunOutcome>(kOutcomeNames, name);
 }
 
 void ComputeRunMetrics(RunRecord& record) {

@@ -11,6 +11,7 @@
 #include "results/run_recorder.h"
 #include "results/sample_records.h"
 #include "support/capture.h"
+#include "support/scoped_env.h"
 #include "support/scratch_postgres.h"
 #include "support/working_directory.h"
 
@@ -25,18 +26,13 @@ class CliResults : public test::InScratchDirectory {
 protected:
     void SetUp() override {
         InScratchDirectory::SetUp();
-        const char* xdg = std::getenv("XDG_DATA_HOME");
-        savedXdg_ = xdg != nullptr ? std::optional<std::string>(xdg) : std::nullopt;
-        setenv("XDG_DATA_HOME", (dir_ + "/data").c_str(), 1);
-        unsetenv(results::kResultsDbVariable);
+        dataHome_ = std::make_unique<test::ScopedEnv>("XDG_DATA_HOME", dir_ + "/data");
+        resultsDb_ = std::make_unique<test::ScopedEnv>(results::kResultsDbVariable, std::nullopt);
         database = dir_ + "/data/halvo/results.sqlite";
     }
     void TearDown() override {
-        if (savedXdg_) {
-            setenv("XDG_DATA_HOME", savedXdg_->c_str(), 1);
-        } else {
-            unsetenv("XDG_DATA_HOME");
-        }
+        resultsDb_.reset();
+        dataHome_.reset();
         InScratchDirectory::TearDown();
     }
     // Records put straight into the embedded database.
@@ -57,7 +53,8 @@ protected:
     std::string database;
 
 private:
-    std::optional<std::string> savedXdg_;
+    std::unique_ptr<test::ScopedEnv> dataHome_;
+    std::unique_ptr<test::ScopedEnv> resultsDb_;
 };
 
 TEST_F(CliResults, ACalibrationsStoredCalComesBackByteForByte) {

@@ -10,11 +10,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "caldata/cal_file.h"
 #include "common/file_io.h"
 #include "gui/results_settings_dialog.h"
@@ -23,6 +18,8 @@
 #include "results/results_store.h"
 #include "results/run_recorder.h"
 #include "results/sample_records.h"
+#include "support/scoped_env.h"
+#include "support/silent_server.h"
 
 namespace halvo::gui {
 namespace {
@@ -31,14 +28,12 @@ class ResultsWindow : public test::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        const char* xdg = std::getenv("XDG_DATA_HOME");
-        savedXdg = xdg != nullptr ? xdg : "";
-        setenv("XDG_DATA_HOME", (directory + "/data").c_str(), 1);
+        dataHome = std::make_unique<halvo::test::ScopedEnv>("XDG_DATA_HOME", directory + "/data");
         database = directory + "/data/halvo/results.sqlite";
     }
     void TearDown() override {
         WindowFixture::TearDown();
-        setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+        dataHome.reset();
     }
     void connectStation() {
         QTest::mouseClick(find<QPushButton>("connectButton"), Qt::LeftButton);
@@ -64,7 +59,7 @@ protected:
         }
         return runs;
     }
-    std::string savedXdg;
+    std::unique_ptr<halvo::test::ScopedEnv> dataHome;
     std::string database;
 };
 
@@ -137,15 +132,8 @@ TEST_F(ResultsWindow, TheSettingsGoIntoResultsIniAndATestNeverHoldsTheWindowUp) 
     std::string config;
     ASSERT_TRUE(ReadWholeFile(directory + "/Config.ini", config, nullptr));
     // A server that takes the connection and never answers.
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener, 4);
-    socklen_t n = sizeof a;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &n);
-    const QString url = QString("postgresql://halvo@127.0.0.1:%1/halvo").arg(ntohs(a.sin_port));
+    auto silent = std::make_unique<halvo::test::SilentServer>();
+    const QString url = QString::fromStdString(silent->url());
 
     ResultsSettingsDialog dialog(directory, &app->window());
     dialog.findChild<QLineEdit*>("resultsStation")->setText("line-4");
@@ -156,7 +144,7 @@ TEST_F(ResultsWindow, TheSettingsGoIntoResultsIniAndATestNeverHoldsTheWindowUp) 
     EXPECT_EQ(status->text(), "Connecting ...") << "the answer is awaited off the window's thread";
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return status->text() != "Connecting ..."; }, 5000));
     EXPECT_TRUE(status->text().contains("no answer within 1000 ms")) << status->text().toStdString();
-    ::close(listener);
+    silent.reset();
 
     ASSERT_TRUE(dialog.save());
     results::ResultsSettings saved;

@@ -10,6 +10,7 @@
 #include "common/file_io.h"
 #include "results/results_settings.h"
 #include "results/run_record.h"
+#include "support/scoped_env.h"
 
 namespace halvo {
 namespace {
@@ -85,20 +86,13 @@ TEST_F(Settings, TheCommandLineComesBeforeTheEnvironmentBeforeTheFile) {
 }
 
 TEST_F(Settings, TheEmbeddedDatabaseLivesInTheUsersDataFolder) {
-    const char* savedXdg = std::getenv("XDG_DATA_HOME");
-    const std::string xdg = savedXdg != nullptr ? savedXdg : "";
-    setenv("XDG_DATA_HOME", "/srv/data", 1);
-    EXPECT_EQ(results::DefaultResultsDatabasePath(), "/srv/data/halvo/results.sqlite");
-    setenv("XDG_DATA_HOME", "relative/not/allowed", 1);
-    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-    setenv("HOME", "/home/op", 1);
-    EXPECT_EQ(results::DefaultResultsDatabasePath(), "/home/op/.local/share/halvo/results.sqlite");
-    setenv("HOME", home.c_str(), 1);
-    if (savedXdg != nullptr) {
-        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
-    } else {
-        unsetenv("XDG_DATA_HOME");
+    {
+        const test::ScopedEnv xdg("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(results::DefaultResultsDatabasePath(), "/srv/data/halvo/results.sqlite");
     }
+    const test::ScopedEnv xdg("XDG_DATA_HOME", "relative/not/allowed");
+    const test::ScopedEnv home("HOME", "/home/op");
+    EXPECT_EQ(results::DefaultResultsDatabasePath(), "/home/op/.local/share/halvo/results.sqlite");
 }
 
 TEST(RunRecordHelpers, RunIdsAreRandomUuidsAndTimesAreUtc) {

@@ -2,11 +2,6 @@
 // queued while the server is down, and a server that takes the connection but never answers
 // holding nothing up for longer than its time-out.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 
@@ -14,6 +9,7 @@
 #include "results/run_recorder.h"
 #include "results/sample_records.h"
 #include "results/store_backends.h"
+#include "support/silent_server.h"
 
 namespace halvo {
 namespace {
@@ -25,27 +21,7 @@ int64_t MsSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
 }
 
-// Listens on a loopback port, takes every connection and never says a word.
-class SilentServer {
-public:
-    SilentServer() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(listener_, 16);
-        socklen_t n = sizeof a;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &n);
-        port_ = ntohs(a.sin_port);
-    }
-    ~SilentServer() { close(listener_); }
-    std::string url() const { return "postgresql://halvo@127.0.0.1:" + std::to_string(port_) + "/halvo"; }
-
-private:
-    int listener_ = -1;
-    int port_ = 0;
-};
+using test::SilentServer;
 
 class ServerSync : public ::testing::Test {
 protected:

@@ -1,0 +1,93 @@
+// Arbitrary bytes as the station's results files: as Results.ini (first byte even), and as the
+// embedded results database (odd), which a damaged disk or another program may have left. The
+// settings come back from their own text unchanged; the database is read, never altered, and a
+// record found in it can be read whole.
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/file_io.h"
+#include "results/results_settings.h"
+#include "results/results_store.h"
+#include "results/sqlite_database.h"
+
+namespace {
+
+// One directory for the whole run, removed at exit.
+const std::string& Directory() {
+    static const std::string* dir = [] {
+        char name[] = "/tmp/halvo_fuzz_results_XXXXXX";
+        if (::mkdtemp(name) == nullptr) {
+            std::abort();
+        }
+        auto* path = new std::string(name);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(Directory(), ignored);
+        });
+        return path;
+    }();
+    return *dir;
+}
+
+void Settings(const std::string& text) {
+    using namespace halvo::results;
+    ResultsSettings s;
+    std::string error;
+    ParseResultsSettings(text, s, &error);
+    if (s.connectTimeoutSeconds < 1 || s.connectTimeoutSeconds > 300 || s.statementTimeoutSeconds < 1 ||
+        s.statementTimeoutSeconds > 300) {
+        __builtin_trap();
+    }
+    ResultsSettings again;
+    if (!ParseResultsSettings(FormatResultsSettings(s), again, &error) || !(FormatResultsSettings(again) ==
+                                                                            FormatResultsSettings(s))) {
+        __builtin_trap();
+    }
+}
+
+void Database(const std::string& bytes) {
+    using namespace halvo::results;
+    const std::string path = Directory() + "/results.sqlite";
+    if (!halvo::WriteFileAtomically(path, bytes, nullptr)) {
+        return;
+    }
+    {
+        std::string error;
+        auto db = SqliteDatabase::Open(path, SqliteDatabase::Mode::ReadOnly, 0, &error);
+        if (db) {
+            ResultsStore store(*db);
+            if (store.open(false).status == SchemaStatus::Ready) {
+                std::vector<RunRecord> runs;
+                if (store.list(RunFilter(), runs, &error)) {
+                    for (const RunRecord& r : runs) {
+                        store.get(r.runId, &error);
+                    }
+                }
+            }
+        }
+    }
+    std::string after;
+    if (!halvo::ReadWholeFile(path, after, nullptr) || after != bytes) {
+        __builtin_trap();  // reading changed the file
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (data[0] % 2 == 0) {
+        Settings(rest);
+    } else {
+        Database(rest);
+    }
+    return 0;
+}
