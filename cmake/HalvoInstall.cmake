@@ -27,6 +27,40 @@ install(TARGETS halvo_simbridge LIBRARY DESTINATION ${HALVO_INSTALL_PRIVATE_LIBD
 set(HALVO_STANDINS pelko_core kmsecs200 i1d3SDK dccmtr)
 set_target_properties(${HALVO_STANDINS} PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 install(TARGETS ${HALVO_STANDINS} LIBRARY DESTINATION ${HALVO_INSTALL_STANDINDIR})
+
+# The build tree runs with the installed run paths too. A build-tree run path that is replaced at
+# install time ends in an empty entry (CMake leaves one separator behind), and the loader reads
+# an empty entry as the working directory: any library dropped in the folder an operator works
+# in would be loaded. So the libraries are linked where the installed run paths look for them,
+# relative to the programs and stand-ins in the build tree.
+if(NOT IS_ABSOLUTE "${HALVO_LIB_FROM_BIN}" AND NOT IS_ABSOLUTE "${HALVO_PRIVATE_LIB_FROM_BIN}")
+  set(links "")
+  foreach(program ${HALVO_PROGRAMS})
+    get_target_property(program_dir ${program} BINARY_DIR)
+    get_filename_component(dir "${program_dir}/${HALVO_LIB_FROM_BIN}" ABSOLUTE)
+    list(APPEND links "vantrel|${dir}")
+    get_filename_component(dir "${program_dir}/${HALVO_PRIVATE_LIB_FROM_BIN}" ABSOLUTE)
+    list(APPEND links "halvo_simbridge|${dir}")
+  endforeach()
+  get_filename_component(dir "${HALVO_STANDIN_DIR}/.." ABSOLUTE)
+  list(APPEND links "halvo_simbridge|${dir}")
+  list(REMOVE_DUPLICATES links)
+  set(commands "")
+  foreach(link ${links})
+    string(REPLACE "|" ";" link "${link}")
+    list(GET link 0 library)
+    list(GET link 1 dir)
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+         COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:${library}> ${dir}/$<TARGET_FILE_NAME:${library}>)
+  endforeach()
+  add_custom_target(halvo_runpath_links ${commands} VERBATIM)
+  add_dependencies(halvo_runpath_links vantrel halvo_simbridge)
+  foreach(target ${HALVO_PROGRAMS} ${HALVO_STANDINS})
+    add_dependencies(${target} halvo_runpath_links)
+  endforeach()
+  set_target_properties(${HALVO_PROGRAMS} ${HALVO_STANDINS} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+endif()
+
 # Empty until the operator puts an instrument maker's library there (searched after
 # HALVO_VENDOR_PATH, before the system's library path).
 install(DIRECTORY DESTINATION ${HALVO_INSTALL_VENDORDIR})

@@ -13,6 +13,7 @@ packages="
   libxlsxwriter-dev zlib1g-dev
   groff-base
   libsqlite3-dev libpq-dev postgresql
+  python3-colormath python3-numpy argyll argyll-doc poppler-utils fonts-dejavu-core
 "
 
 missing=""

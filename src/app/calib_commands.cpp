@@ -20,10 +20,12 @@ void CHalvoDlg::rebuildWhitePointTargets(bool alternate) {
     calib_.setWhitePointTargets(whiteTargets);
 }
 
-// 8/2: six entries while the page holds a loaded set (its seventh row stays in the set), else
-// seven with 11000 K as the seventh.
+// 8/2: six entries while the data set holds colour spaces (its seventh row stays in the set),
+// else seven with 11000 K as the seventh. The set's colour-space flag is the "Color Space" box:
+// the page carries it into the set when a run starts or a copy is made, and a loaded file sets
+// the box from the set.
 void CHalvoDlg::whitePointListLength() {
-    if (calib_.loadedData) {
+    if (calib_.colorSpaceCheck.checked) {
         whiteEntryCount = kWhiteRowCount - 1;
         calib_.removeSeventhWhiteRow();
     } else {
@@ -63,6 +65,7 @@ void CHalvoDlg::panelGammaCheck() {
         return;
     }
     sender_.sendMonitorCommand(MonitorCommand::SetGamma, calib_.data.targetGamma != 2.2 ? 16u : 14u, 2000);
+    engine_->gamma().startPanelGammaCheck();
     task_.CalibrationState = kTaskPanelGamma;
     task_.stepCounter = 0;
     calib_.gammaStepCounter = 11;

@@ -76,6 +76,11 @@ void CHalvoDlg::timerTrigger() {
         }
         const InstrumentDriver::Trigger t = instrument_->trigger();
         if (t.rearm) {
+            // A meter that keeps refusing or aborting its measurements never reaches the read
+            // step; the time without a reading counts here as well.
+            if (abandonRunOnLostLink(false)) {
+                return;
+            }
             scheduler_.arm(kTimerTrigger, t.delayMs);
             return;
         }
@@ -117,6 +122,9 @@ void CHalvoDlg::timerRead() {
         ReadingFromChromaticity(x, y, lv, currentReading);
         if (!raw.recordFilled) {
             currentRecord = EvaluateXyY(x, y, lv);
+        } else if (offsets.dx != 0 || offsets.dy != 0 || offsets.dLv != 0) {
+            // One reading agrees with itself: u', v', T, Duv and Lv from the corrected values too.
+            instrument_->applyOffsets(x, y, lv, currentRecord);
         }
         // The colour temperature and Duv shown come from the locus spline.
         currentReading.duv = currentRecord.duv;
@@ -155,7 +163,7 @@ void CHalvoDlg::runTaskTable() {
         if (routine) {
             routine();
         } else {
-            taskUnavailable();
+            abandonTask(Format("Task %d has no procedure.", task_.CalibrationState));
         }
     };
     int32_t& state = task_.CalibrationState;
@@ -163,14 +171,14 @@ void CHalvoDlg::runTaskTable() {
     static constexpr int32_t kKnownTasks[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13,
                                               14, 15, 16, 17, 20, 21, 22, 50, kTaskSingleMeasurement};
     if (std::find(std::begin(kKnownTasks), std::end(kKnownTasks), state) == std::end(kKnownTasks)) {
-        taskUnavailable();
+        abandonTask(Format("Unknown task %d.", state));
         return;
     }
     if (state >= 1 && state <= 4) {
         if (steps_.measurementStep) {
             steps_.measurementStep(state);
         } else {
-            taskUnavailable();
+            abandonTask(Format("Task %d has no procedure.", state));
         }
     }
     if (state >= 1 && state < 9 && steps_.measurementProgress) {
@@ -220,8 +228,8 @@ void CHalvoDlg::runTaskTable() {
     }
 }
 
-void CHalvoDlg::taskUnavailable() {
-    log_.logMessage(Format("Task %d is not available in this build.", task_.CalibrationState), kChannelSys);
+void CHalvoDlg::abandonTask(const std::string& why) {
+    log_.logMessage(why, kChannelSys);
     task_.CalibrationState = kTaskIdle;
     task_.stepCounter = 0;
     calib_.running = false;

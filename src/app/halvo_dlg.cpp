@@ -14,7 +14,8 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       sender_(monitorLink_, log_, scheduler_, task_),
       identification_(sender_, log_),
       eeprom_(sender_, log_, scheduler_),
-      instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord},
+      instrumentContext_{instrumentLink_, log_, scheduler_, sender_, currentRecord, nullptr,
+                         [this] { return setup_.measurementWaitMs(); }},
       setup_(*this, ui),
       calib_(*this, ui, log_),
       measure_(*this) {
@@ -90,6 +91,12 @@ void CHalvoDlg::resetTaskState() {
     measure_.running = false;
 }
 
+void CHalvoDlg::resetReportValues() {
+    // Without this the next monitor's report would carry the last one's values under its header.
+    measurementResults.resetToNotMeasured();
+    measure_.clearResults();
+}
+
 // ---- Identification ----
 
 void CHalvoDlg::onVersion(const MonitorIdentity& identity) {
@@ -153,6 +160,9 @@ void CHalvoDlg::connect() {
     lastCalibrationRunId_.clear();
     identification_.reset();
     resetTaskState();
+    resetReportValues();
+    // The next monitor may have any preset selected: the first manual gains choose it again.
+    lastWhiteEntrySent = -1;
 
     const int s = setup_.colorSpaceStepIndex();
     calib_.setStepCount(static_cast<int>(std::lround(8.0 / (s + 1))));
@@ -200,6 +210,15 @@ void CHalvoDlg::connect() {
 
 void CHalvoDlg::disconnect() {
     stopTimers(kTimerPrepare, kTimerIdentify);
+    // The countdown's save and the ping loop it starts would go to closed links.
+    leaveCalibrationUnstored();
+    // An aging run cannot outlive its links; its button would read "Stop" while a press after
+    // the next connect started a new run.
+    if (task_.CalibrationState == kTaskAging) {
+        task_.CalibrationState = kTaskIdle;
+        setup_.setAgingRunning(false);
+        log_.logMessage("Aging stopped: the station was disconnected.", kChannelSys);
+    }
     // A copy in progress cannot go on without the monitor; it would report success for data
     // the monitor never received.
     if (scheduler_.isArmed(kTimerSequence)) {

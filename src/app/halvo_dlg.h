@@ -48,6 +48,10 @@ inline constexpr int kTimerPostedCommands = 100;
 // Internal timer that closes a run's record once its end has said everything it has to say.
 inline constexpr int kTimerRunEnd = 101;
 
+// Logged when a completed calibration's countdown ends without the EEPROM save.
+inline constexpr const char* kCalibrationNotStored =
+    "The calibration was not stored in the monitor's EEPROM; the monitor loses it when switched off.";
+
 class CHalvoDlg : public CommandSink, private IdentificationListener, private CalibrationHost {
 public:
     struct Options {
@@ -102,6 +106,9 @@ public:
     // ---- Notices ----
     void onCompletionOk();
     void onCompletionCancel();
+    // Ends a completion countdown that is still running without storing anything, and says so in
+    // the log (a front end's own choice not to store; a disconnect).
+    void leaveCalibrationUnstored();
     void onFailureOk();
     void onWarningOk();
     void onWarningCancel();
@@ -137,6 +144,13 @@ public:
     MeasurementResults measurementResults;
     // Renders the report's chart pictures; without one the workbook has none.
     ChartPainter* chartPainter = nullptr;
+    // Lays the certificate out as PDF; without one "Save as.." offers no certificate.
+    CertificateWriter* certificateWriter = nullptr;
+    // What the certificate is made of now: the report's sources and the monitor's firmware, the
+    // station's name, and the verification before the calibration that this one followed.
+    CertificateSources certificateSources();
+    // The station's own name for its certificates; the host name while it is empty.
+    std::string stationName;
 
     // ---- State ----
     StationLog& log() { return log_; }
@@ -203,6 +217,20 @@ public:
     void logMessage(const std::string& text) { log_.logMessage(text, task_.CalibrationState); }
 
 private:
+    // The verification a calibration started from, kept for the certificate's "before" column
+    // while the same monitor stays connected.
+    struct EarlierVerification {
+        MeasurementResults results;
+        uint8_t mask = 1;
+        bool colorSpaceMode = false;
+        std::string monitorId;
+        bool calibratedSince = false;
+    };
+    std::optional<EarlierVerification> beforeCalibration_;
+    // The calibration ID of the monitor the measurement results belong to.
+    std::string resultsMonitorId_;
+    void noteCalibrationStarted();
+
     // CalibrationHost
     void clearRunDisplays() override;
     void agingProgress(int maximum, int position) override;
@@ -223,12 +251,16 @@ private:
     void timerIdentify();
     void timerCountdown();
     void runTaskTable();
-    void taskUnavailable();
+    // A task the table cannot run: said why, and the station back to idle.
+    void abandonTask(const std::string& why);
+    void unknownCommand(int group, int item);
     // A calibration whose monitor or instrument stopped answering is failed; true when it was.
     bool abandonRunOnLostLink(bool readingTaken);
     void stopTimers(int first, int last);
 
     void resetTaskState();
+    // The report's results back to not measured, and the Measure page's list with them.
+    void resetReportValues();
     void connect();
     void disconnect();
     void setConnectedControls(bool connected);

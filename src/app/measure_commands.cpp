@@ -50,7 +50,7 @@ void CHalvoDlg::measureCommand(int item) {
             measurement_->resetReportValues();
             break;
         default:
-            log_.logMessage("Command (1, " + std::to_string(item) + ") is not available in this build.", kChannelSys);
+            unknownCommand(1, item);
             return;
     }
     ui_.refresh();
@@ -60,9 +60,11 @@ bool CHalvoDlg::startOrStopMeasurement() {
     const bool busy = task_.CalibrationState != kTaskIdle;
     const int sequence = run_.sequence;
     const bool started = measurement_->startOrStopMeasurement();
-    if (busy && !started) {
+    if (started) {
+        resultsMonitorId_ = calibrationId;
+    } else if (busy) {
         runEnded(results::RunOutcome::Stopped, "Measure stopped by user.");
-    } else if (!started && run_.active && run_.sequence != sequence) {
+    } else if (run_.active && run_.sequence != sequence) {
         // Refused once the controls were locked (nothing to measure): no run took place.
         scheduler_.stop(kTimerRunEnd);
         run_.active = false;
@@ -100,7 +102,14 @@ void CHalvoDlg::saveReport() {
     std::string path = *chosen;
     const ReportForm form = ReportFormFor(path);
     std::string error;
-    if (!SaveReportFile(path, form, reportSources(), &error)) {
+    bool saved = false;
+    {
+        const BusyScope busy(ui_);
+        saved = form == ReportForm::Certificate
+                    ? SaveCertificateFile(path, certificateSources(), certificateWriter, &error)
+                    : SaveReportFile(path, form, reportSources(), &error);
+    }
+    if (!saved) {
         // The operator has to know the report is not on disk.
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);

@@ -10,6 +10,16 @@
 
 namespace halvo {
 
+namespace {
+
+// A text file the operator asked for, written with the wait cursor up.
+bool WriteBusily(StationUi& ui, const std::string& path, const std::string& text, std::string* error) {
+    const BusyScope busy(ui);
+    return WriteFileAtomically(path, text, error);
+}
+
+}  // namespace
+
 void CHalvoDlg::postOperatorCommand(int group, int item) {
     posted_.emplace_back(group, item);
     if (!scheduler_.isArmed(kTimerPostedCommands)) {
@@ -19,9 +29,7 @@ void CHalvoDlg::postOperatorCommand(int group, int item) {
 
 void CHalvoDlg::handleOperatorCommand(int group, int item) {
     using C = MonitorCommand;
-    const auto unavailable = [&] {
-        log_.logMessage(Format("Command (%d, %d) is not available in this build.", group, item), kChannelSys);
-    };
+    const auto unavailable = [&] { unknownCommand(group, item); };
     switch (group) {
         case 1:
             measureCommand(item);
@@ -30,9 +38,13 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
             switch (item) {
                 case 2: {
                     const bool busy = task_.CalibrationState != kTaskIdle;
+                    const bool wasRunning = calib_.running;
                     engine_->startOrStopCalibration();
                     if (busy && task_.CalibrationState == kTaskIdle) {
                         runEnded(results::RunOutcome::Stopped, "Calibration stopped by user.");
+                    }
+                    if (!wasRunning && calib_.running) {
+                        noteCalibrationStarted();
                     }
                     ui_.refresh();
                     return;
@@ -85,11 +97,7 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
                     selectK10Matrix();
                     return;
                 }
-                if (!links_.instrumentAlive()) {
-                    return;
-                }
-                unavailable();
-                return;
+                return;  // the matrix list belongs to the K-10
             }
             if (item == 9) {
                 const int s = setup_.colorSpaceStepIndex();
@@ -184,6 +192,10 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
     }
 }
 
+void CHalvoDlg::unknownCommand(int group, int item) {
+    log_.logMessage(Format("Unknown command (%d, %d).", group, item), kChannelSys);
+}
+
 // ---- Main window controls ----
 
 void CHalvoDlg::onMeasureClicked() {
@@ -226,7 +238,7 @@ void CHalvoDlg::onSaveLog() {
         return;
     }
     std::string error;
-    if (!WriteFileAtomically(*path, WithCrLf(log_.text()), &error)) {
+    if (!WriteBusily(ui_, *path, WithCrLf(log_.text()), &error)) {
         ui_.messageBox(error);
     }
 }
@@ -248,20 +260,32 @@ void CHalvoDlg::publishNotices() {
     ui_.noticesChanged(notices_);
 }
 
+// The countdown goes on under both answers: OK's save stops it once it has been sent, and a save
+// refused because the monitor link is down at that moment leaves the countdown to store the
+// calibration when it runs out. Cancel only silences the notice.
 void CHalvoDlg::onCompletionOk() {
     ui_.stopSound();
     postOperatorCommand(4, 255);
-    scheduler_.stop(kTimerCountdown);
     notices_.completionOpen = false;
     publishNotices();
 }
 
 void CHalvoDlg::onCompletionCancel() {
     ui_.stopSound();
-    scheduler_.stop(kTimerCountdown);
-    completionCountdown = 15;
     notices_.completionOpen = false;
     publishNotices();
+}
+
+void CHalvoDlg::leaveCalibrationUnstored() {
+    if (!scheduler_.isArmed(kTimerCountdown) && !notices_.completionOpen) {
+        return;
+    }
+    scheduler_.stop(kTimerCountdown);
+    completionCountdown = 15;
+    ui_.stopSound();
+    notices_.completionOpen = false;
+    publishNotices();
+    log_.logMessage(kCalibrationNotStored, kChannelSys);
 }
 
 void CHalvoDlg::onFailureOk() {
@@ -287,6 +311,9 @@ void CHalvoDlg::calibrationCompleted() {
     calib_.running = false;
     if (run_.kind == results::RunKind::Calibration) {
         runEnded(results::RunOutcome::Completed);
+    }
+    if (beforeCalibration_) {
+        beforeCalibration_->calibratedSince = true;
     }
     if (setup_.measurementAfterCalibration.checked) {
         sender_.sendMonitorCommand(MonitorCommand::SaveEeprom, 255, 2000);
@@ -425,7 +452,7 @@ void CHalvoDlg::saveAgingReport() {
         text += line + "\r\n";
     }
     std::string error;
-    if (!WriteFileAtomically(*path, text, &error)) {
+    if (!WriteBusily(ui_, *path, text, &error)) {
         ui_.messageBox(error);
     }
 }

@@ -133,7 +133,7 @@ void CHalvoDlg::snapshotRun() {
     if (run_.kind == RunKind::Verification) {
         const ReportBook book = BuildReportFor(reportSources());
         for (const VerdictLine& v : book.verdicts) {
-            r.items.push_back({v.test, v.item, v.quantity, v.value, v.limit, VerdictText(v.verdict)});
+            r.items.push_back({v.test, v.item, v.quantity, v.value, v.criterion, VerdictText(v.verdict)});
         }
         results::ComputeRunMetrics(r);
     } else if (run_.kind == RunKind::Calibration || run_.kind == RunKind::Copy) {

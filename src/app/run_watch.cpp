@@ -3,6 +3,7 @@
 // does not change: it would go on measuring the same light, work out gains and tables from it
 // and upload them into nothing, or wait for a reading for ever. The run is given up instead,
 // like a search that cannot converge, and the operator can start it again once the cable is back.
+// A single measurement that gets no reading for as long is given up too.
 
 #include "app/halvo_dlg.h"
 #include "common/text_format.h"
@@ -36,7 +37,8 @@ bool IsCalibrationTask(int32_t state) {
 }  // namespace
 
 bool CHalvoDlg::abandonRunOnLostLink(bool readingTaken) {
-    if (!IsCalibrationTask(task_.CalibrationState)) {
+    const bool single = task_.CalibrationState == kTaskSingleMeasurement;
+    if (!single && !IsCalibrationTask(task_.CalibrationState)) {
         failedReadsSinceMs_ = -1;
         return false;
     }
@@ -48,15 +50,32 @@ bool CHalvoDlg::abandonRunOnLostLink(bool readingTaken) {
     }
     const bool linksUp = links_.monitorAlive() && links_.instrumentAlive();
     const bool silent = failedReadsSinceMs_ >= 0 && now - failedReadsSinceMs_ >= kNoReadingLimitMs;
+    const auto sayNoReading = [this] {
+        ui_.playSound(Sound::Error, false);
+        log_.logMessage(Format("No reading from the colorimeter for %d seconds.",
+                               static_cast<int>(kNoReadingLimitMs / 1000)),
+                        kChannelSys);
+    };
+    if (single) {
+        // "Measure" cannot be pressed again while it waits: without this it would read "Wait"
+        // for as long as the instrument gives nothing.
+        if (!silent) {
+            return false;
+        }
+        failedReadsSinceMs_ = -1;
+        sayNoReading();
+        window_.measureText = "Measure";
+        task_.CalibrationState = kTaskIdle;
+        scheduler_.arm(kTimerTrigger, 500);
+        ui_.refresh();
+        return true;
+    }
     if (linksUp && !silent) {
         return false;
     }
     failedReadsSinceMs_ = -1;
     if (linksUp) {
-        ui_.playSound(Sound::Error, false);
-        log_.logMessage(Format("No reading from the colorimeter for %d seconds.",
-                               static_cast<int>(kNoReadingLimitMs / 1000)),
-                        kChannelSys);
+        sayNoReading();
     } else {
         checkLinks();  // names the link that is down
     }

@@ -1,6 +1,9 @@
 // The .cal reader: the reset, the format check, then every line by its tag. The 3D tables are
 // read back too, so that a set saved after a load keeps the tables the file held.
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 
 #include "caldata/cal_file.h"
@@ -51,6 +54,12 @@ public:
     }
 
     void finish() {
+        // Every file carries a target gamma line, whether or not gamma was calibrated; a table
+        // without a single entry is no gamma data, and copying it would blank the monitor's
+        // picture.
+        if (d_.gammaPresent && std::all_of(d_.gammaTable.begin(), d_.gammaTable.end(), [](uint16_t e) { return e == 0; })) {
+            d_.gammaPresent = false;
+        }
         if (warnings_.total() > 0) {
             load_.warnings = warnings_.lines();
             load_.ignoredLines = warnings_.total();
@@ -141,12 +150,11 @@ private:
     }
 
     void uniformitySettings() {
-        // Older station versions kept two settings bytes; a 10-bit file of a later version
-        // keeps all ten. A line carrying all ten is taken whole even below version 7.3: this
-        // station numbers its versions from 1.0, and its own 10-bit files must come back whole.
+        // Files up to version 7.3 kept two settings bytes, and so do 8-bit files; only a 10-bit
+        // file of a later version keeps all ten. The version is compared in hundredths, as the
+        // file prints it, so that "X,7.30" read as a float is not taken for a later one.
         const bool versionTen = std::lround(static_cast<double>(d_.fileVersion) * 100.0) > 730;
-        const bool lineTen = fields_.size() > static_cast<size_t>(kUniformitySettingCount);
-        if (d_.bitDepth == 1 && (versionTen || lineTen)) {
+        if (d_.bitDepth == 1 && versionTen) {
             for (size_t i = 0; i < d_.uniformity.size(); ++i) {
                 setByte(d_.uniformity[i], i + 1);
             }
@@ -223,14 +231,16 @@ private:
             }
             return;
         }
-        if (space == kBt709 && s == kSlotWhite) {
+        if (s == kSlotWhite) {
             // Levels a calibration never reached keep a zero reading; only real ones count, and
-            // a level given twice counts once.
+            // a level given twice counts once. Every space of a run has the same levels, and a
+            // run need not include BT.709: the count is that of the space holding the most.
             const double x = e.reading.x;
             const double y = e.reading.y;
-            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9 && (countedLevels_ & (1u << l)) == 0) {
-                countedLevels_ |= 1u << l;
-                ++d_.levelCount;
+            unsigned& counted = countedLevels_[static_cast<size_t>(space)];
+            if (x > 0.05 && x < 0.9 && y > 0.05 && y < 0.9 && (counted & (1u << l)) == 0) {
+                counted |= 1u << l;
+                d_.levelCount = std::max(d_.levelCount, std::popcount(counted));
             }
         } else if (s == kSlotMagenta && l == 6) {
             requestColorSpace();
@@ -289,7 +299,7 @@ private:
     int number_ = 0;
     bool priorityHeader_ = false;
     int lutTable_ = -1;
-    unsigned countedLevels_ = 0;
+    std::array<unsigned, kColorSpaceCount> countedLevels_{};
     int lutEntry_ = 0;
 };
 

@@ -234,6 +234,7 @@ void Ccalib::applyColorSpaceBox(bool checked) {
 }
 
 void Ccalib::applyTargetBoxes() {
+    data.colorSpaceMask = targetBoxMask();
     const bool any = targetBoxMask() != 0;
     colorTargetList.enabled = any;
     fillColorSpaceList(any);

@@ -83,6 +83,14 @@ void Ccalib::onColorSpaceToggled(bool checked) {
         return;
     }
     colorSpaceCheck.checked = checked;
+    if (checked) {
+        // Checked by the operator, the box chooses every colour space; a loaded file sets the
+        // target boxes from its own mask instead.
+        for (CheckControl& box : targetBoxes) {
+            box.checked = true;
+        }
+        applyTargetBoxes();
+    }
     applyColorSpaceBox(checked);
     ui_.refresh();
     post(kColorSpaceGroup, kColorSpaceBox);

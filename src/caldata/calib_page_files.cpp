@@ -70,16 +70,20 @@ void Ccalib::onLoad() {
 }
 
 bool Ccalib::loadFile(const std::string& path) {
-    std::string text;
-    std::string error;
-    if (!ReadWholeFile(path, text, &error, kMaxLoadBytes)) {
-        log_.logMessage(error, kChannelSys);
-        return false;
-    }
     const std::string title = FileTitle(path);
-    const std::string defaultId = title.substr(0, 9);
     const bool log = IsLogPath(path);
-    const CalFileLoad load = log ? ImportLog(text, defaultId) : ReadCalFile(text, defaultId);
+    CalFileLoad load;
+    {
+        const BusyScope busy(ui_);
+        std::string text;
+        std::string error;
+        if (!ReadWholeFile(path, text, &error, kMaxLoadBytes)) {
+            log_.logMessage(error, kChannelSys);
+            return false;
+        }
+        const std::string defaultId = title.substr(0, 9);
+        load = log ? ImportLog(text, defaultId) : ReadCalFile(text, defaultId);
+    }
     if (!load.formatOk || (log && NothingImported(load))) {
         // A file that is not calibration data leaves the set the page holds as it was.
         ui_.messageBox(kFormatMessage);
@@ -178,7 +182,12 @@ void Ccalib::onSave() {
 bool Ccalib::saveFile(const std::string& path) {
     collectIntoData();
     std::string error;
-    if (!WriteFileAtomically(path, WriteCalFile(data), &error)) {
+    bool written = false;
+    {
+        const BusyScope busy(ui_);
+        written = WriteFileAtomically(path, WriteCalFile(data), &error);
+    }
+    if (!written) {
         // The previous file, if any, is still there whole.
         ui_.messageBox(error);
         return false;
@@ -198,7 +207,12 @@ void Ccalib::saveTargets() {
         rows.push_back(TargetRow{row.cells[0], {row.cells[1], row.cells[2], row.cells[3]}});
     }
     std::string error;
-    if (!WriteFileAtomically(WithDefaultExtension(*path, ".txt"), WriteTargetFile(rows), &error)) {
+    bool written = false;
+    {
+        const BusyScope busy(ui_);
+        written = WriteFileAtomically(WithDefaultExtension(*path, ".txt"), WriteTargetFile(rows), &error);
+    }
+    if (!written) {
         ui_.messageBox(error);
     }
 }
@@ -208,13 +222,17 @@ void Ccalib::loadTargets() {
     if (!path) {
         return;
     }
-    std::string text;
-    std::string error;
-    if (!ReadWholeFile(*path, text, &error, kMaxTargetFileBytes)) {
-        log_.logMessage(error, kChannelSys);
-        return;
+    TargetFileLoad load;
+    {
+        const BusyScope busy(ui_);
+        std::string text;
+        std::string error;
+        if (!ReadWholeFile(*path, text, &error, kMaxTargetFileBytes)) {
+            log_.logMessage(error, kChannelSys);
+            return;
+        }
+        load = ReadTargetFile(text);
     }
-    const TargetFileLoad load = ReadTargetFile(text);
     // Rows whose cells are not numbers are kept as the operator may still fill them in, but a
     // file in which no row holds a target (a binary file, another program's text) is not a
     // target file: taking it would put its bytes in place of every row of the list.
@@ -257,6 +275,8 @@ void Ccalib::copyToMonitor() {
     in.colorSpacePresent = colorSpaceCheck.checked;
     in.levelCount = levelCheck.checked ? static_cast<int>(levelList.items.size()) : 1;
     in.colorSpaces = std::popcount(static_cast<unsigned>(targetBoxMask()));
+    in.colorSpaceMask = targetBoxMask();
+    in.data = &data;
     const CopyCheckResult result = CheckCopy(in);
     if (!result.error.empty()) {
         ui_.messageBox(result.error);

@@ -1,5 +1,7 @@
 #include "caldata/calibration_data.h"
 
+#include <algorithm>
+
 namespace halvo {
 
 CalibrationData::CalibrationData() {
@@ -38,6 +40,24 @@ void CalibrationData::clearColorSpaces() {
             slot.fill(ColorSpaceEntry());
         }
     }
+}
+
+std::vector<int> CalibratedLevels(int levelCount) {
+    const int B = std::max(levelCount, 1);
+    const int s = static_cast<int>(8.0 / B + 0.5);
+    std::vector<int> levels;
+    for (int k = 0; k < B && k * s < kLevelStorage; ++k) {
+        levels.push_back(k * s);
+    }
+    return levels;
+}
+
+// The single-level file form carries all five colour spaces whatever was calibrated, and loading
+// it marks them all; a space whose white was never found has no gains, and replaying it would
+// turn that colour space's white off.
+bool HoldsColourSpaceCalibration(const CalibrationData& d, int space) {
+    const ColorSpaceEntry& white = d.entry(space, kSlotWhite, 0);
+    return white.r != 0 || white.g != 0 || white.b != 0;
 }
 
 bool IsValidColorSpace(int id) { return id >= 0 && id < kColorSpaceCount; }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "colorimetry/color_reading.h"
 
@@ -116,6 +117,14 @@ struct CalibrationData {
     // Colour-space results zeroed (page "Clear", the start of a calibration).
     void clearColorSpaces();
 };
+
+// The level indexes a colour-space calibration of this many levels visits, which a copy
+// replays: 0, s, 2s, ... with s = trunc(8 / count + 0.5); level 0 alone for a count below 2.
+std::vector<int> CalibratedLevels(int levelCount);
+
+// Whether a colour space of the set was calibrated (its white has gains); the copy leaves the
+// others as the monitor has them.
+bool HoldsColourSpaceCalibration(const CalibrationData& d, int space);
 
 bool IsValidColorSpace(int id);
 bool IsValidColorSlot(int slot);

@@ -1,8 +1,34 @@
 #include "caldata/copy_check.h"
 
+#include "caldata/color_space_targets.h"
 #include "caldata/field_text.h"
+#include "common/text_format.h"
 
 namespace halvo {
+
+namespace {
+
+// The copy replays every colour at the levels the page asks for, and makes each space's table
+// from what the monitor answers. A level the set holds no reading of would be replayed with
+// nothing and give a table that is not the calibration's. A set without readings at all (taken
+// from a log, which carries only the values) is replayed as it is.
+std::string MissingLevelError(const CalibrationData& d, uint8_t mask, int levelCount) {
+    for (int n = 0; n < kColorSpaceCount; ++n) {
+        if ((mask & (1u << n)) == 0 || !HoldsColourSpaceCalibration(d, n) ||
+            d.entry(n, kSlotWhite, 0).reading.x <= 0.0) {
+            continue;
+        }
+        for (const int level : CalibratedLevels(levelCount)) {
+            if (d.entry(n, kSlotWhite, level).reading.x <= 0.0) {
+                return Format("The colour-space data of %s holds no level %d; it cannot be copied with %d levels.",
+                              kColorSpaceListNames[static_cast<size_t>(n)], LevelDrive(level), levelCount);
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 CopyCheckResult CheckCopy(const CopyCheckInput& in) {
     CopyCheckResult r;
@@ -17,7 +43,7 @@ CopyCheckResult CheckCopy(const CopyCheckInput& in) {
     }
 
     const double gamma = ParseReal(in.gammaText).value_or(0.0);
-    if (gamma < 0.5 || gamma > 3.5) {
+    if (!IsPanelGamma(gamma)) {
         r.error = "Invalid measured gamma.";
         return r;
     }
@@ -34,6 +60,13 @@ CopyCheckResult CheckCopy(const CopyCheckInput& in) {
             return r;
         }
         r.backlight = static_cast<int>(*value);
+    }
+
+    if (in.colorSpacePresent && in.data != nullptr) {
+        r.error = MissingLevelError(*in.data, in.colorSpaceMask, in.levelCount);
+        if (!r.error.empty()) {
+            return r;
+        }
     }
 
     r.closingSteps = 7;

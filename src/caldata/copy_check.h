@@ -18,6 +18,8 @@ struct CopyCheckInput {
     bool colorSpacePresent = false;
     int levelCount = 1;    // entries of the level list with "Level" checked, else 1
     int colorSpaces = 0;   // checked target boxes
+    uint8_t colorSpaceMask = 0;             // the target boxes, bit n for ColorSpaceId n
+    const CalibrationData* data = nullptr;  // the set whose colour-space results are copied
 };
 
 struct CopyCheckResult {
@@ -31,6 +33,11 @@ struct CopyCheckResult {
 };
 
 inline constexpr int kGammaNeverWritten = 0xCCCC;  // fill value of a table that was never written
+
+// A measured panel gamma a monitor may be given.
+inline bool IsPanelGamma(double gamma) {
+    return gamma >= 0.5 && gamma <= 3.5;
+}
 
 CopyCheckResult CheckCopy(const CopyCheckInput& in);
 

@@ -39,8 +39,9 @@ void Aging::agingStep() {
     const std::string record =
         Format("Time:%d  [x:%6.4lf y:%6.4lf Lv:%6.2lf T:%5d \u0394uv:%6.4lf]", recordCount, r.x, r.y, r.lv, r.cct, r.duv);
     c.log.logMessage(record, kChannelAging);
-    // The station keeps its thousand most recent records; a day of aging at one a minute fits.
-    if (c.agingRecords.size() >= 1000) {
+    // The aging lines are a table of 1000. At one record a minute that is the first 16 h 40 min
+    // of an aging; a longer one keeps its latest 1000 lines (the log pane has every one).
+    if (c.agingRecords.size() >= kAgingRecordCapacity) {
         c.agingRecords.erase(c.agingRecords.begin());
     }
     c.agingRecords.push_back(record);

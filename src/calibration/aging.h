@@ -3,11 +3,16 @@
 // Panel aging (state 50): a white screen kept on, one measurement logged at once and then one
 // per measure period for the aging time, optionally followed by a calibration run.
 
+#include <cstddef>
+
 #include "calibration/calibration_context.h"
 
 namespace halvo {
 
 class CalibrationEngine;
+
+// How many aging lines the station keeps for "Save to file".
+inline constexpr size_t kAgingRecordCapacity = 1000;
 
 class Aging {
 public:

@@ -4,6 +4,7 @@
 
 #include "calibration/calibration_engine.h"
 #include "calibration/gamma_fit.h"
+#include "caldata/copy_check.h"
 #include "common/text_format.h"
 
 namespace halvo {
@@ -194,10 +195,13 @@ void GammaCalibration::panelGammaStep() {
         c.scheduler.arm(kTimerTrigger, 3000);
         return;
     }
-    const double g0 = measuredGamma;
     const ChartGammaFit fit = fitChartGamma(chartSeries[space]);
+    // A run without the gamma calibration has measured no exponent before this check (0), and
+    // the monitor would be given a default panel gamma of 0; the exponent just measured is the
+    // panel's gamma then.
+    const double g0 = IsPanelGamma(measuredGamma) ? measuredGamma : fit.g;
     measuredGamma = fit.g;
-    const double d = page.data.targetGamma - measuredGamma;
+    const double d = PanelGammaTarget(static_cast<int>(space), page.data.targetGamma) - measuredGamma;
     const int k = PanelGammaStep(d);
     const int code = std::min(k + 8, 16);
     page.data.panelGammaCode[space] = static_cast<uint8_t>(code);
@@ -214,6 +218,9 @@ void GammaCalibration::panelGammaStep() {
     }
     c.task.CalibrationState = kTaskIdle;
     step = 0;
+    // The check ends on the last colour space it measured; the monitor goes back to its native
+    // picture, which a verification right after measures first.
+    c.send(MonitorCommand::SetColorSpace, 0, 5000);
     c.send(MonitorCommand::SetColorTemperature, 6500, 1000);
     c.send(MonitorCommand::Play, 0, 10);
     page.running = false;

@@ -29,6 +29,8 @@ public:
     double measuredGamma = 0.0;
     // The colour space the panel-gamma check is at (0 native, 1..5 the colour spaces).
     int panelGammaSpace = 0;
+    // A panel-gamma check starts at the native picture, whatever an earlier run left.
+    void startPanelGammaCheck() { panelGammaSpace = 0; }
     // The grey points of each colour space's panel-gamma check.
     std::array<std::vector<ChartPoint>, 6> chartSeries;
 

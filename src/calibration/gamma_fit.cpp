@@ -86,6 +86,12 @@ int PanelGammaStep(double d) {
     return k;
 }
 
+double PanelGammaTarget(int slot, double targetGamma) {
+    constexpr int kDCinemaSlot = 5;
+    constexpr double kDCinemaGamma = 2.6;
+    return slot == kDCinemaSlot ? kDCinemaGamma : targetGamma;
+}
+
 int PanelGammaCode(double d) {
     return std::min(PanelGammaStep(d) + 8, 16);
 }

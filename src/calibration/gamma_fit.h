@@ -35,4 +35,8 @@ int PanelGammaCode(double d);
 // The signed step k (-8..8) behind the code.
 int PanelGammaStep(double d);
 
+// The gamma a colour-space slot of the panel-gamma check aims at (0 native, 1..5 BT.709 ..
+// D-Cinema): D-Cinema's own 2.6, every other slot the page's target gamma.
+double PanelGammaTarget(int slot, double targetGamma);
+
 }  // namespace halvo

@@ -16,8 +16,14 @@ int64_t Term(int start, int slope, int at) {
     return (4096 * static_cast<int64_t>(start) - 2 * static_cast<int64_t>(slope) * at) / 1024;
 }
 
-int Ratio1023(double part, double whole) {
-    return whole > 0.0 ? static_cast<int>(std::trunc(1023.0 * part / whole)) : 1023;
+// 1023 Lv_a / Lv_b. The quotient first: equal luminances give exactly 1023.
+double Ratio1023(double part, double whole) {
+    return whole > 0.0 ? 1023.0 * (part / whole) : 1023.0;
+}
+
+// The rows' t and u are whole numbers; the left column's ratios are not.
+int WholeRatio1023(double part, double whole) {
+    return static_cast<int>(std::trunc(Ratio1023(part, whole)));
 }
 
 int8_t Signed(uint8_t b) {
@@ -52,22 +58,21 @@ int HorizontalSlopeIndex(int s, int u) {
     const int first = s >= 1 ? 1 : -128;
     const int last = s >= 1 ? 254 : 127;
     for (int a = first; a <= last; ++a) {
-        if (HorizontalRampSum(s, a) / 1024 <= 1023 - u) {
+        if (static_cast<double>(HorizontalRampSum(s, a)) / 1024.0 <= 1023.0 - u) {
             return a;
         }
     }
     return last;  // the steepest ramp the byte can carry
 }
 
-// The ratios down the left column are whole numbers, as t and u are along the rows.
 int VerticalStart(double lvTop, double lvMiddle) {
     return static_cast<int>(std::trunc((1023.0 - Ratio1023(lvTop, lvMiddle)) * kFixedOne / kLineSpan));
 }
 
 int VerticalSlopeIndex(int d, double lvTop, double lvBottom) {
-    const int target = 1023 - Ratio1023(lvTop, lvBottom);
+    const double target = 1023.0 - Ratio1023(lvTop, lvBottom);
     for (int i = 1; i <= 255; ++i) {
-        if (VerticalRampSum(d, i, kRampLines) / 1024 <= target) {
+        if (static_cast<double>(VerticalRampSum(d, i, kRampLines)) / 1024.0 <= target) {
             return i;
         }
     }
@@ -121,8 +126,8 @@ GradientFit FitGradient(const CellLuminance& lv, bool txm400, bool withHorizonta
         const double left = lv[static_cast<size_t>(3 * r + 1)];
         const double centre = lv[static_cast<size_t>(3 * r + 2)];
         const double right = lv[static_cast<size_t>(3 * r + 3)];
-        f.t[r] = Ratio1023(left, centre);
-        f.u[r] = Ratio1023(left, right);
+        f.t[r] = WholeRatio1023(left, centre);
+        f.u[r] = WholeRatio1023(left, right);
         if (withHorizontal) {
             f.s[r] = HorizontalStart(f.t[r]);
             f.a[r] = HorizontalSlopeIndex(f.s[r], f.u[r]);

@@ -61,14 +61,6 @@ bool MonitorAnswers(CalibrationContext& c) {
 
 }  // namespace
 
-// The single-level file form carries all five colour spaces whatever was calibrated, and loading
-// it marks them all; a space whose white was never found has no gains, and replaying it would
-// turn that colour space's white off. Such a space is left as the monitor has it.
-bool HoldsColourSpaceCalibration(const CalibrationData& d, int space) {
-    const ColorSpaceEntry& white = d.entry(space, kSlotWhite, 0);
-    return white.r != 0 || white.g != 0 || white.b != 0;
-}
-
 void UploadSequence::start() {
     CalibrationContext& c = engine_.context();
     running_ = true;
@@ -272,12 +264,13 @@ void UploadSequence::replayPatch(int space) {
         cs.readOffsets(space, colour_, level_);
         c.scheduler.sleep(300);
     }
-    const int B = std::max(d.levelCount, 1);
-    const int s = static_cast<int>(8.0 / B + 0.5);
-    level_ += s;
-    if (B < 2 || level_ >= s * (B - 1) + 1) {
+    const std::vector<int> levels = CalibratedLevels(d.levelCount);
+    const auto following = std::upper_bound(levels.begin(), levels.end(), level_);
+    if (following == levels.end()) {
         colour_ += 1;
         level_ = 0;
+    } else {
+        level_ = *following;
     }
     if (colour_ >= kColorSlotCount) {
         if (!cs.fillColourSpaceTable(space)) {

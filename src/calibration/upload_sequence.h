@@ -14,10 +14,6 @@ namespace halvo {
 
 class CalibrationEngine;
 
-// Whether a colour space of the set was calibrated (its white has gains); the copy leaves the
-// others as the monitor has them.
-bool HoldsColourSpaceCalibration(const CalibrationData& d, int space);
-
 class UploadSequence {
 public:
     explicit UploadSequence(CalibrationEngine& engine) : engine_(engine) {}

@@ -75,6 +75,38 @@ WhiteCorrection CorrectWhiteGains(const ColorReading& reading, const ColorReadin
     return out;
 }
 
+WhiteVerdict JudgeWhiteIteration(const WhiteIteration& it) {
+    const int i = it.i;
+    const RgbGain& current = it.gainHistory[static_cast<size_t>(i)];
+    const ColorReading& sample = *it.reading;
+    const WhiteCorrection& corr = *it.correction;
+    if (i >= WhitePointCalibration::kMaxIterations || (it.stepCounter > 2 && current == RgbGain{255, 255, 255})) {
+        return WhiteVerdict::Fail;
+    }
+    const double tolerance = it.targetKelvin < 9000 ? 50.0 : 100.0;
+    const RgbGain clamped = Clamped(corr.gains);
+    int repeats = 0;
+    for (int j = 0; j < i; ++j) {
+        repeats += it.gainHistory[static_cast<size_t>(j)] == clamped ? 1 : 0;
+    }
+    // On target also in luminance: the luminance term inside its dead band (within about 2 % of
+    // the target). Accepting any |L| <= 5 lets a white stay up to 10 % off: on the simulated
+    // monitor the 7000 K preset then ends near 108 cd/m2, which the station's own verification
+    // (+-5 % of 100 cd/m2) rejects.
+    const bool onTarget = std::fabs(sample.du) < 1 && std::fabs(sample.dv) < 1 && corr.L == 0.0 &&
+                          std::fabs(sample.cct - it.targetKelvin) <= tolerance;
+    const bool unchanged = corr.gains == current && !corr.saturated;
+    const bool settled = repeats > 5 && std::fabs(sample.du) < 2 && std::fabs(sample.dv) < 2 &&
+                         std::fabs(sample.duv) < 0.004;
+    if (!(onTarget || unchanged || settled || repeats > 10)) {
+        return WhiteVerdict::Continue;
+    }
+    // The accepted gains are those of the reading. A search towards a dim target may pass
+    // through black and climb back, but one that would settle on no light at all has found no
+    // white: that is a failure, not a result.
+    return current == RgbGain{0, 0, 0} ? WhiteVerdict::Fail : WhiteVerdict::Accept;
+}
+
 int WhitePointCalibration::targetCount() const {
     const CalibrationContext& c = engine_.context();
     return static_cast<int>(std::min(c.page.whiteList.rows.size(), c.whiteTargets.size()));
@@ -202,38 +234,26 @@ void WhitePointCalibration::iterate() {
     const double Yt = target_.lv;
 
     const WhiteCorrection corr = CorrectWhiteGains(sample, target_, Yt, gainHistory[ii]);
-    RgbGain next = corr.gains;
     if (corr.saturated) {
         luminanceOffset += 2;
     }
     step += 1;
 
-    // Gains run down to nothing are as far from a white as gains run up to full: a black screen
-    // accepted as the preset would be a failure reported as success. A preset that starts at
-    // nothing (a search given up before left it so) is searched up from there.
-    const bool exhausted =
-        gainHistory[ii] == RgbGain{255, 255, 255} || (i > 0 && gainHistory[ii] == RgbGain{0, 0, 0});
-    if (i >= kMaxIterations || (step > 2 && exhausted)) {
+    WhiteIteration judged;
+    judged.i = i;
+    judged.stepCounter = step;
+    judged.gainHistory = gainHistory.data();
+    judged.reading = &sample;
+    judged.correction = &corr;
+    judged.targetKelvin = c.whiteTargets[ti].temperature;
+    const WhiteVerdict verdict = JudgeWhiteIteration(judged);
+    if (verdict == WhiteVerdict::Fail) {
         c.logLine("Fail to search the color temperature!!");
         c.host.calibrationFailed();
         return;
     }
-
-    const double tolerance = c.whiteTargets[ti].temperature < 9000 ? 50.0 : 100.0;
-    const RgbGain clamped = Clamped(next);
-    int repeats = 0;
-    for (int j = 0; j < i; ++j) {
-        repeats += gainHistory[static_cast<size_t>(j)] == clamped ? 1 : 0;
-    }
-    // On target also in luminance: the luminance term inside its dead band (within about 2 % of
-    // the target). Accepting any |L| <= 5 let a white stay 10 % off, which the station's own
-    // verification (+-5 % for 6500 K) then rejects.
-    const bool onTarget = std::fabs(sample.du) < 1 && std::fabs(sample.dv) < 1 && corr.L == 0.0 &&
-                          std::fabs(sample.cct - c.whiteTargets[ti].temperature) <= tolerance;
-    const bool unchanged = next == gainHistory[ii] && !corr.saturated;
-    const bool settled = repeats > 5 && std::fabs(sample.du) < 2 && std::fabs(sample.dv) < 2 &&
-                         std::fabs(sample.duv) < 0.004;
-    if (onTarget || unchanged || settled || repeats > 10) {
+    const RgbGain clamped = Clamped(corr.gains);
+    if (verdict == WhiteVerdict::Accept) {
         whitePointResults[ti] = sample;
         workingGains[ti] = gainHistory[ii];
         iterations[ti] = i + 1;
@@ -271,7 +291,7 @@ void WhitePointCalibration::endOfProcedure() {
     const auto judd =
         static_cast<uint32_t>(c.whiteTargets[static_cast<size_t>(kJuddOffsetRow)].temperature) | 0x8000u;
     if (c.page.colorSpaceCheck.checked) {
-        engine_.gamma().panelGammaSpace = 0;
+        engine_.gamma().startPanelGammaCheck();
         c.send(MonitorCommand::SetColorTemperature, judd, 1000);
         c.task.CalibrationState = kTaskPanelGamma;
         c.task.stepCounter = 0;

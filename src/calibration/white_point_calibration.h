@@ -32,6 +32,22 @@ struct WhiteCorrection {
 WhiteCorrection CorrectWhiteGains(const ColorReading& reading, const ColorReading& target, double Yt,
                                   const RgbGain& current);
 
+// What an iteration of the search ends in.
+enum class WhiteVerdict { Continue, Accept, Fail };
+
+// One iteration as the search judges it: the iteration number i, the step counter after it
+// (target index in bits 8-15), the gains in force for iterations 0..i, the reading's difference
+// terms, the correction it gives and the target's colour temperature.
+struct WhiteIteration {
+    int i = 0;
+    int32_t stepCounter = 0;
+    const RgbGain* gainHistory = nullptr;
+    const ColorReading* reading = nullptr;
+    const WhiteCorrection* correction = nullptr;
+    int targetKelvin = 6500;
+};
+WhiteVerdict JudgeWhiteIteration(const WhiteIteration& it);
+
 class WhitePointCalibration {
 public:
     static constexpr int kMaxIterations = 200;

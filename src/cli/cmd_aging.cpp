@@ -38,7 +38,7 @@ int RunAging(Args& args, CliIo& io) {
     }
     const std::optional<std::string> time = args.takeOption("--time");
     const std::optional<std::string> period = args.takeOption("--period");
-    const std::optional<std::string> out = args.takeOption("--out");
+    const std::optional<std::string> out = args.takeOutput("--out", OutputKind::File);
     const bool calibrateAfter = args.takeFlag("--calibrate-after");
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
@@ -57,6 +57,10 @@ int RunAging(Args& args, CliIo& io) {
     }
     if (!options.simulate && options.monitorPort.empty()) {
         return UsageError(self, io, "give --simulate, or --monitor <port> with --instrument");
+    }
+    if (!PrepareOutput(*out, OutputKind::File, &error)) {
+        std::fprintf(io.err, "halvo-cli aging: %s\n", error.c_str());
+        return kExitFailure;
     }
     ControllerSession session(options, io);
     if (!session.start("aging") || !session.connect("aging")) {

@@ -233,7 +233,7 @@ int ImportLogFile(CliIo& io, const std::string& path, const std::string& out) {
 int RunCaldata(Args& args, CliIo& io) {
     const Subcommand& self = kCaldataCommand;
     const bool json = args.takeFlag("--json");
-    const std::optional<std::string> out = args.takeOption("--out");
+    const std::optional<std::string> out = args.takeOutput("--out", OutputKind::File);
     const std::vector<std::string> pos = args.positionals();
     if (!args.error().empty()) {
         return UsageError(self, io, args.error());
@@ -258,6 +258,11 @@ int RunCaldata(Args& args, CliIo& io) {
     }
     if (!IsLogPath(pos[1])) {
         return UsageError(self, io, "a station log's name holds .txt (anything else is read as a .cal file)");
+    }
+    std::string error;
+    if (!PrepareOutput(*out, OutputKind::File, &error)) {
+        std::fprintf(io.err, "halvo-cli caldata: %s\n", error.c_str());
+        return kExitFailure;
     }
     return ImportLogFile(io, pos[1], *out);
 }

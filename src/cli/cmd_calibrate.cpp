@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <sstream>
-#include <sys/stat.h>
 
 #include "cli/colour_space_summary.h"
 #include "cli/controller_session.h"
@@ -34,11 +32,12 @@ extern const Subcommand kCalibrateCommand = {
     "                           [--color-priority] [--uniformity]\n"
     "                           [--targets all|none|<rows, e.g. 0,2,4>] [--no-store] [--out <dir>]\n"
     "                           [--json] [--log <file>] [-v]\n"
-    "                           [--verify --report <file.xlsx|file.txt> [--color-spaces <list>]]\n\n"
+    "                           [--verify --report <file.xlsx|file.txt> [--color-spaces all|<list>]]\n\n"
     "Runs one calibration exactly as the Calibrate button does with these choices on the\n"
     "Calibration page, shows its progress, answers the completion notice with OK (the monitor\n"
-    "stores the result in its EEPROM; --no-store answers Cancel), and saves the calibration data\n"
-    "as <dir>/<calibration ID>.cal and the station log as <dir>/<calibration ID>Log.txt.\n"
+    "stores the result in its EEPROM; with --no-store it is not stored, which the summary and\n"
+    "the log say), and saves the calibration data as <dir>/<calibration ID>.cal and the station\n"
+    "log as <dir>/<calibration ID>Log.txt.\n"
     "  --gamma            measure the gamma and upload the gamma table\n"
     "  --gamma-step N     grey levels the gamma is measured at (default 32)\n"
     "  --target-gamma G   2.2 (default) or 2.35\n"
@@ -56,11 +55,13 @@ extern const Subcommand kCalibrateCommand = {
     "                     check runs for each colour space\n"
     "  --targets ROWS     the white-point rows to calibrate: all (default), none, or indices 0..6 of\n"
     "                     3200 K, 5400 K, 6500 K, 7000 K (JUDD-OFFSET), 9300 K, 10000 K, 11000 K\n"
-    "  --out DIR          where the .cal and the log go (default: the working directory)\n"
+    "  --out DIR          where the .cal and the log go (default: the working directory; a folder\n"
+    "                     that does not exist is made)\n"
     "  --simulate         the built-in simulated station on a virtual clock; prints the station time\n"
     "  --verify           then verify the monitor, as the Setup option \"Measurement after calibration:\"\n"
     "                     does (it stores the result in the EEPROM first), with the Measure page's\n"
-    "                     gamma, colours and colour temperatures, and write the report (see verify)\n"
+    "                     gamma, colours and colour temperatures, and write the report (see verify,\n"
+    "                     whose --certificate and --cgats go with --verify here too)\n"
     "Exit codes: 0 completed (and, with --verify, every measured item OK), 1 \"Calibration failed\",\n"
     "no connection or a verification item OR, 2 bad arguments.\n",
     RunCalibrate,
@@ -83,51 +84,23 @@ struct CalibrateOptions {
     bool json = false;
 };
 
-bool ParseRows(const std::string& text, std::vector<int>& rows) {
-    rows.clear();
-    if (text == "all") {
-        rows = {0, 1, 2, 3, 4, 5, 6};
-        return true;
+// --targets: rows 0..6 of the white-point list.
+ListVocabulary WhiteRowVocabulary() {
+    ListVocabulary v;
+    for (int row = 0; row < kWhiteRowCount; ++row) {
+        v.items.push_back({std::to_string(row)});
     }
-    if (text == "none") {
-        return true;
-    }
-    std::stringstream list(text);
-    std::string item;
-    while (std::getline(list, item, ',')) {
-        const auto n = ParseLong(item);
-        if (!n || *n < 0 || *n >= kWhiteRowCount) {
-            return false;
-        }
-        if (std::find(rows.begin(), rows.end(), *n) == rows.end()) {
-            rows.push_back(static_cast<int>(*n));
-        }
-    }
-    return !rows.empty();
+    v.noneAllowed = true;
+    return v;
 }
 
-// "BT.709,NTSC" or "all" into a mask of colour spaces; the target boxes' names are taken too.
-bool ParseColorSpaces(const std::string& text, unsigned& mask) {
-    mask = 0;
-    if (text == "all") {
-        mask = (1u << kColorSpaceCount) - 1;
-        return true;
+// --color-space: the colour spaces by their list names or the target boxes' names.
+ListVocabulary ColorSpaceVocabulary() {
+    ListVocabulary v;
+    for (size_t n = 0; n < static_cast<size_t>(kColorSpaceCount); ++n) {
+        v.items.push_back({kColorSpaceListNames[n], kColorSpaceBoxNames[n]});
     }
-    std::stringstream list(text);
-    std::string item;
-    while (std::getline(list, item, ',')) {
-        int found = -1;
-        for (int n = 0; n < kColorSpaceCount; ++n) {
-            if (item == kColorSpaceListNames[static_cast<size_t>(n)] || item == kColorSpaceBoxNames[static_cast<size_t>(n)]) {
-                found = n;
-            }
-        }
-        if (found < 0) {
-            return false;
-        }
-        mask |= 1u << found;
-    }
-    return mask != 0;
+    return v;
 }
 
 // The page's choices, set as an operator would set the controls. False when the page refused
@@ -164,7 +137,7 @@ bool Choose(CHalvoDlg& station, const CalibrateOptions& o) {
     return true;
 }
 
-void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t stationMs, bool simulated,
+void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, bool unstored, int64_t stationMs, bool simulated,
                   const std::string& calPath, bool json, const UniformityReport* uniformity) {
     CalibrationEngine& engine = station.engine();
     const WhitePointCalibration& wp = engine.whitePoint();
@@ -172,6 +145,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
     if (json) {
         JsonWriter j;
         j.beginObject().boolean("completed", completed).string("calibrationId", station.calibrationId);
+        if (completed) {
+            j.boolean("storedInMonitor", !unstored);
+        }
         if (simulated) {
             j.number("stationSeconds", static_cast<double>(stationMs) / 1000.0);
         }
@@ -212,6 +188,9 @@ void PrintSummary(CliIo& io, CHalvoDlg& station, bool completed, int64_t station
         return;
     }
     std::fprintf(io.out, "%s\n", completed ? "Calibration completed." : "Calibration failed");
+    if (completed && unstored) {
+        std::fprintf(io.out, "Not stored in the monitor's EEPROM (--no-store): it loses the calibration when switched off.\n");
+    }
     if (page.gammaCheck.checked) {
         std::fprintf(io.out, "Measured gamma    %4.2f\n", engine.gamma().measuredGamma);
     }
@@ -273,15 +252,18 @@ int RunCalibrate(Args& args, CliIo& io) {
         }
         o.gamma235 = *v == "2.35";
     }
-    if (auto v = args.takeOption("--targets")) {
-        if (!ParseRows(*v, o.rows)) {
-            return UsageError(self, io, "--targets takes all, none or row indices 0..6 separated by commas");
-        }
+    bool bad = false;
+    if (auto rows = args.takeList("--targets", WhiteRowVocabulary(), &bad)) {
+        o.rows = *rows;
+    } else if (bad) {
+        return UsageError(self, io, "--targets takes all, none or row indices 0..6 separated by commas");
     }
-    if (auto v = args.takeOption("--color-space")) {
-        if (!ParseColorSpaces(*v, o.colorSpaces)) {
-            return UsageError(self, io, "--color-space takes all, or BT.709, SMPTE-C, EBU, NTSC, D-Cinema separated by commas");
+    if (auto spaces = args.takeList("--color-space", ColorSpaceVocabulary(), &bad)) {
+        for (const int n : *spaces) {
+            o.colorSpaces |= 1u << n;
         }
+    } else if (bad) {
+        return UsageError(self, io, "--color-space takes all, or BT.709, SMPTE-C, EBU, NTSC, D-Cinema separated by commas");
     }
     if (auto v = args.takeOption("--levels")) {
         const auto n = ParseLong(*v);
@@ -294,7 +276,7 @@ int RunCalibrate(Args& args, CliIo& io) {
     if ((o.levels > 1 || o.priority) && o.colorSpaces == 0) {
         return UsageError(self, io, "--levels and --color-priority go with --color-space");
     }
-    if (auto v = args.takeOption("--out")) {
+    if (auto v = args.takeOutput("--out", OutputKind::Folder)) {
         o.outDir = *v;
     }
     const bool verify = args.takeFlag("--verify");
@@ -307,8 +289,12 @@ int RunCalibrate(Args& args, CliIo& io) {
             return UsageError(self, io, "--verify stores the calibration in the monitor first; drop --no-store");
         }
         verifyChoices.json = o.json;
-    } else if (args.takeOption("--report") || args.takeOption("--color-spaces")) {
-        return UsageError(self, io, "--report and --color-spaces go with --verify");
+    } else {
+        const bool report = args.takeOption("--report").has_value();
+        const bool spaces = args.takeList("--color-spaces", MeasureSpaceVocabulary(), &bad).has_value() || bad;
+        if (report || spaces) {
+            return UsageError(self, io, "--report and --color-spaces go with --verify");
+        }
     }
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
@@ -319,10 +305,9 @@ int RunCalibrate(Args& args, CliIo& io) {
     if (!options.simulate && options.monitorPort.empty()) {
         return UsageError(self, io, "give --simulate, or --monitor <port> with --instrument");
     }
-    struct stat st {};
-    if (::stat(o.outDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(io.err, "halvo-cli calibrate: %s is not a directory\n", o.outDir.c_str());
-        return kExitUsage;
+    if (!PrepareOutput(o.outDir, OutputKind::Folder, &error)) {
+        std::fprintf(io.err, "halvo-cli calibrate: %s\n", error.c_str());
+        return kExitFailure;
     }
 
     ControllerSession session(options, io);
@@ -374,7 +359,8 @@ int RunCalibrate(Args& args, CliIo& io) {
         if (o.store) {
             station.onCompletionOk();
         } else {
-            station.onCompletionCancel();
+            // The notice's Cancel leaves the countdown to store it; --no-store means not at all.
+            station.leaveCalibrationUnstored();
         }
         session.runUntil([] { return false; }, 3000);  // the EEPROM save and its wait
     } else if (notices.failureOpen) {
@@ -400,7 +386,7 @@ int RunCalibrate(Args& args, CliIo& io) {
     if (o.uniformity) {
         uniformity = MakeUniformityReport(session, completed);
     }
-    PrintSummary(io, station, completed, stationMs, options.simulate, calPath, o.json, o.uniformity ? &uniformity : nullptr);
+    PrintSummary(io, station, completed, completed && !o.store, stationMs, options.simulate, calPath, o.json, o.uniformity ? &uniformity : nullptr);
     if (options.simulate && !o.json) {
         const double wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();

@@ -6,6 +6,7 @@
 #include "cli/json_writer.h"
 #include "cli/subcommand.h"
 #include "colorimetry/chromaticity.h"
+#include "colorimetry/ciede2000.h"
 #include "colorimetry/evaluation.h"
 #include "colorimetry/locus_tables.h"
 #include "colorimetry/robertson_cct.h"
@@ -21,11 +22,12 @@ int RunColor(Args& args, CliIo& io);
 
 extern const Subcommand kColorCommand = {
     "color",
-    "evaluate a colour: chromaticity, colour temperature, Duv, CIELAB",
+    "evaluate a colour (chromaticity, CCT, Duv, CIELAB) or the CIEDE2000 of two",
     "usage: halvo-cli color xyY <x> <y> <Y> [--json]\n"
     "       halvo-cli color XYZ <X> <Y> <Z> [--json]\n"
     "       halvo-cli color kelvin <T> [--lv <Y>] [--alternate-whites] [--json]\n"
-    "       halvo-cli color source <A|B|C|D65|E> [--lv <Y>] [--json]\n\n"
+    "       halvo-cli color source <A|B|C|D65|E> [--lv <Y>] [--json]\n"
+    "       halvo-cli color de2000 <L1> <a1> <b1> <L2> <a2> <b2> [--json]\n\n"
     "Prints the station's reading of the colour (CIE 1931 x, y; CIE 1976 u', v'; CIE 1960 v;\n"
     "colour temperature by isotemperature lines and Duv by Ohno's polynomial) and its full\n"
     "evaluation (XYZ, linear RGB, colour temperature and Duv on the locus spline, dominant\n"
@@ -34,10 +36,13 @@ extern const Subcommand kColorCommand = {
     "  XYZ      tristimulus values, Y in cd/m2\n"
     "  kelvin   the white-point target of a temperature, 1000..25000 K\n"
     "  source   the white-point target of a named source (Source A, B, C, D65, E)\n"
+    "  de2000   the CIEDE2000 colour difference of two CIELAB colours (kL = kC = kH = 1), as the\n"
+    "           certificate and the verification's figures use it\n"
     "  --lv Y             target luminance for kelvin and source (default 100 cd/m2)\n"
     "  --alternate-whites targets as for a TXM-600-HD-S monitor: 7000 K is (0.307, 0.318)\n"
     "                     and 6500 K the Planckian point instead of D65\n"
-    "  --json             one JSON object: \"reading\", \"record\", \"robertsonCct\"\n",
+    "  --json             one JSON object: \"reading\", \"record\", \"robertsonCct\" (de2000:\n"
+    "                     \"first\", \"second\", \"deltaE2000\")\n",
     RunColor,
 };
 
@@ -160,6 +165,38 @@ int SourceCode(const std::string& name) {
     return -1;
 }
 
+int RunDe2000(const std::vector<std::string>& pos, bool json, CliIo& io) {
+    const Subcommand& self = kColorCommand;
+    if (pos.size() != 7) {
+        return UsageError(self, io, "de2000 needs six numbers: L1 a1 b1 L2 a2 b2");
+    }
+    double v[6];
+    for (size_t i = 0; i < 6; ++i) {
+        const auto parsed = ParseDouble(pos[i + 1]);
+        if (!parsed) {
+            return UsageError(self, io, "not a number: " + pos[i + 1]);
+        }
+        v[i] = *parsed;
+    }
+    const Lab first{v[0], v[1], v[2]};
+    const Lab second{v[3], v[4], v[5]};
+    const double de = Ciede2000(first, second);
+    if (json) {
+        JsonWriter j;
+        j.beginObject();
+        for (const auto& [key, lab] : {std::pair<const char*, const Lab&>{"first", first}, {"second", second}}) {
+            j.beginObject(key).number("L", lab.L).number("a", lab.a).number("b", lab.b).endObject();
+        }
+        j.number("deltaE2000", de).endObject();
+        std::fprintf(io.out, "%s\n", j.text().c_str());
+    } else {
+        std::fprintf(io.out, "L*a*b* 1         %.4f  %.4f  %.4f\n", first.L, first.a, first.b);
+        std::fprintf(io.out, "L*a*b* 2         %.4f  %.4f  %.4f\n", second.L, second.a, second.b);
+        std::fprintf(io.out, "CIEDE2000        %.4f\n", de);
+    }
+    return kExitOk;
+}
+
 int RunColor(Args& args, CliIo& io) {
     const Subcommand& self = kColorCommand;
     const bool json = args.takeFlag("--json");
@@ -170,9 +207,15 @@ int RunColor(Args& args, CliIo& io) {
         return UsageError(self, io, args.error());
     }
     if (pos.empty()) {
-        return UsageError(self, io, "missing the input form (xyY, XYZ, kelvin or source)");
+        return UsageError(self, io, "missing the input form (xyY, XYZ, kelvin, source or de2000)");
     }
     const std::string& kind = pos[0];
+    if (kind == "de2000") {
+        if (lvText || alternate) {
+            return UsageError(self, io, "--lv and --alternate-whites apply to kelvin and source only");
+        }
+        return RunDe2000(pos, json, io);
+    }
     double lv = 100.0;
     if (lvText) {
         const auto parsed = ParseDouble(*lvText);

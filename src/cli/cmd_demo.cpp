@@ -2,7 +2,6 @@
 // of the uncalibrated monitor, a full automatic calibration that hands over to the verification
 // as "Measurement after calibration:" does, and both verifications side by side.
 
-#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -30,13 +29,15 @@ extern const Subcommand kDemoCommand = {
     "result in the monitor's EEPROM and verifies the monitor again, then prints every test's value\n"
     "before and after with its verdict, the station time and the wall time.\n"
     "Writes into <dir>: <calibration ID>.cal, the reports <calibration ID>Verify.xlsx and\n"
-    "<calibration ID>Verify.txt, the first verification's <calibration ID>VerifyBefore.txt and the\n"
-    "station log <calibration ID>Log.txt; the three runs are recorded in the results database\n"
-    "(see halvo-cli results list and results yield). Config.ini is read from and written to the\n"
-    "working directory, as by every station command.\n"
+    "<calibration ID>Verify.txt, the certificate <calibration ID>Certificate.pdf (the second\n"
+    "verification beside the first), the readings as CGATS files <calibration ID>Verify_<space>.ti3\n"
+    "with their targets <calibration ID>Verify_<space>_target.ti3, the first verification's\n"
+    "<calibration ID>VerifyBefore.txt and the station log <calibration ID>Log.txt; the three runs\n"
+    "are recorded in the results database (see halvo-cli results list and results yield).\n"
+    "Config.ini is read from and written to the working directory, as by every station command.\n"
     "  --out <dir>   where the files go (default demo-out; created when missing)\n"
     "  --seed N      the simulated panel's and instrument's noise (default 1)\n"
-    "  --json        the comparison, times and files as one JSON object\n"
+    "  --json        the comparison, the CIEDE2000 figures, times and files as one JSON object\n"
     "  --results-db <url>  where the three runs' records go (see halvo-cli results; default the\n"
     "                embedded database)\n"
     "Exit codes: 0 when every item the second verification measured is OK, 1 when any is out of\n"
@@ -138,7 +139,7 @@ bool Calibrate(ControllerSession& session, CliIo& io) {
 }
 
 void PrintJson(CliIo& io, const std::string& id, const Comparison& c, const Phases& p, double wallMs,
-               const std::vector<std::string>& files) {
+               const std::vector<std::string>& files, const ReportBook& before, const ReportBook& after) {
     JsonWriter j;
     j.beginObject()
         .string("calibrationId", id)
@@ -161,7 +162,10 @@ void PrintJson(CliIo& io, const std::string& id, const Comparison& c, const Phas
         }
         j.string("after", l.after).string("verdict", VerdictText(l.afterVerdict)).endObject();
     }
-    j.endArray().endObject();
+    j.endArray();
+    WriteDeltaEJson(j, "deltaE2000Before", before.patches);
+    WriteDeltaEJson(j, "deltaE2000", after.patches);
+    j.endObject();
     std::fprintf(io.out, "%s\n", j.text().c_str());
 }
 
@@ -170,7 +174,7 @@ int RunDemo(Args& args, CliIo& io) {
     ControllerSession::Options options;
     options.simulate = true;
     std::string outDir = "demo-out";
-    if (auto v = args.takeOption("--out")) {
+    if (auto v = args.takeOutput("--out", OutputKind::Folder)) {
         outDir = *v;
     }
     if (auto v = args.takeOption("--seed")) {
@@ -188,11 +192,9 @@ int RunDemo(Args& args, CliIo& io) {
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }
-    std::error_code ec;
-    std::filesystem::create_directories(outDir, ec);
-    struct stat st {};
-    if (::stat(outDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(io.err, "halvo-cli demo: %s is not a directory and cannot be made one\n", outDir.c_str());
+    std::string error;
+    if (!PrepareOutput(outDir, OutputKind::Folder, &error)) {
+        std::fprintf(io.err, "halvo-cli demo: %s\n", error.c_str());
         return kExitFailure;
     }
 
@@ -240,7 +242,9 @@ int RunDemo(Args& args, CliIo& io) {
         std::fprintf(io.err, "halvo-cli demo: %s\n", kNoColorSpaceMessage);
         return fail();
     }
-    const VerifyChoices after = EverySpace(base + "Verify.xlsx");
+    VerifyChoices after = EverySpace(base + "Verify.xlsx");
+    after.certificate = base + "Certificate.pdf";
+    after.cgats = base + "Verify.ti3";
     station.setup().measurementAfterCalibration.checked = true;
     ApplyVerifyChoices(station, after);
     if (!Calibrate(session, io)) {
@@ -256,7 +260,9 @@ int RunDemo(Args& args, CliIo& io) {
     std::fprintf(io.err, "Verifying the calibrated monitor ...\n");
     mark = session.scheduler().nowMs();
     ReportBook afterBook;
-    if (!CompleteVerification(session, after, true, io, afterBook) || !ExportReport(session, base + "Verify.txt", io)) {
+    std::vector<std::string> certificateFiles;
+    if (!CompleteVerification(session, after, true, io, afterBook, &certificateFiles) ||
+        !ExportReport(session, base + "Verify.txt", io)) {
         return fail();
     }
     phases.after = session.scheduler().nowMs() - mark;
@@ -269,16 +275,22 @@ int RunDemo(Args& args, CliIo& io) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
 
     const Comparison comparison = CompareVerdicts(beforeBook.verdicts, afterBook.verdicts);
-    const std::vector<std::string> files = {calPath, after.report, base + "Verify.txt", before.report, logPath};
+    std::vector<std::string> files = {calPath, after.report, base + "Verify.txt", before.report, logPath};
+    files.insert(files.end(), certificateFiles.begin(), certificateFiles.end());
     if (json) {
-        PrintJson(io, id, comparison, phases, wallMs, files);
+        PrintJson(io, id, comparison, phases, wallMs, files, beforeBook, afterBook);
     } else {
         std::fprintf(io.out, "\nVerification of %s before and after its calibration\n\n", id.c_str());
         PrintComparison(io.out, comparison);
+        std::fprintf(io.out, "\nCIEDE2000 against the targets, before\n");
+        PrintDeltaE(io.out, beforeBook.patches);
+        std::fprintf(io.out, "and after the calibration\n");
+        PrintDeltaE(io.out, afterBook.patches);
         std::fprintf(io.out, "\nStation time  %.1f min (verification %.1f, calibration %.1f, verification %.1f)\n",
                      static_cast<double>(phases.total()) / 60000.0, static_cast<double>(phases.before) / 60000.0,
                      static_cast<double>(phases.calibration) / 60000.0, static_cast<double>(phases.after) / 60000.0);
         std::fprintf(io.out, "Wall time     %.1f s\n", wallMs / 1000.0);
+        std::error_code ec;
         std::fprintf(io.out, "Files in %s\n", std::filesystem::weakly_canonical(outDir, ec).c_str());
         for (const std::string& f : files) {
             std::fprintf(io.out, "  %s\n", std::filesystem::path(f).filename().c_str());

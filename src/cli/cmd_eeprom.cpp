@@ -88,7 +88,7 @@ int RunEeprom(Args& args, CliIo& io) {
     if (!StationSession::TakeOptions(args, options, &error) || !TakeResultsDbOption(args, resultsDb, &error)) {
         return UsageError(self, io, error);
     }
-    const std::optional<std::string> out = args.takeOption("--out");
+    const std::optional<std::string> out = args.takeOutput("--out", OutputKind::File);
     const std::optional<std::string> in = args.takeOption("--in");
     const std::vector<std::string> pos = args.positionals();
     if (!args.error().empty()) {
@@ -102,6 +102,10 @@ int RunEeprom(Args& args, CliIo& io) {
         return UsageError(self, io, reading ? "read needs --out <file>" : "write needs --in <file>");
     }
 
+    if (reading && !PrepareOutput(*out, OutputKind::File, &error)) {
+        std::fprintf(io.err, "halvo-cli eeprom: %s\n", error.c_str());
+        return kExitFailure;
+    }
     EepromImage image;
     if (!reading) {
         std::string data;

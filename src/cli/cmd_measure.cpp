@@ -1,6 +1,8 @@
 // halvo-cli measure: readings through the station's real measurement cycle.
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <optional>
 
 #include "cli/controller_session.h"
@@ -92,6 +94,9 @@ bool SelectMatrix(ControllerSession& session, int index, CliIo& io) {
     return true;
 }
 
+constexpr int64_t kReadingMarginMs = 10000;
+constexpr int64_t kReadingSliceMs = 500;
+
 int RunMeasure(Args& args, CliIo& io) {
     const Subcommand& self = kMeasureCommand;
     ControllerSession::Options options;
@@ -149,8 +154,24 @@ int RunMeasure(Args& args, CliIo& io) {
     interrupted = 0;
     const auto previous = std::signal(SIGINT, OnInterrupt);
 
-    // A reading takes well under a second; give each ten before calling the instrument silent.
-    const int64_t perReadingMs = 10000;
+    // Ten seconds beyond the instrument's own wait between trigger and read before calling it
+    // silent: most readings take well under a second, a CS-200 on a manual time up to a minute.
+    int64_t limitMs = kReadingMarginMs;
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        const int64_t start = session.scheduler().nowMs();
+        for (;;) {
+            const InstrumentDriver* instrument = station.instrument();
+            limitMs = kReadingMarginMs + (instrument != nullptr ? std::max(instrument->waitMs(), 0) : 0);
+            const int64_t left = start + limitMs - session.scheduler().nowMs();
+            if (left <= 0) {
+                return false;
+            }
+            // In slices, so that a wait the trigger has just set up lengthens the limit.
+            if (session.runUntil(done, std::min<int64_t>(left, kReadingSliceMs))) {
+                return true;
+            }
+        }
+    };
     bool ok = true;
     if (continuous) {
         if (!station.window().continuouslyChecked) {
@@ -158,7 +179,7 @@ int RunMeasure(Args& args, CliIo& io) {
         }
         while (ok && (count < 0 || taken < count) && !interrupted) {
             const long before = taken;
-            ok = session.runUntil([&] { return taken > before || interrupted; }, perReadingMs);
+            ok = waitFor([&] { return taken > before || interrupted; });
         }
     } else {
         if (station.window().continuouslyChecked) {
@@ -166,9 +187,9 @@ int RunMeasure(Args& args, CliIo& io) {
         }
         for (long i = 0; ok && i < count && !interrupted; ++i) {
             const long before = taken;
-            ok = session.runUntil([&] { return station.task().CalibrationState == kTaskIdle; }, perReadingMs);
+            ok = waitFor([&] { return station.task().CalibrationState == kTaskIdle; });
             station.onMeasureClicked();
-            ok = ok && session.runUntil([&] { return taken > before || interrupted; }, perReadingMs);
+            ok = ok && waitFor([&] { return taken > before || interrupted; });
         }
     }
     std::signal(SIGINT, previous);
@@ -178,7 +199,7 @@ int RunMeasure(Args& args, CliIo& io) {
     if (!ok && !interrupted) {
         std::fprintf(io.err, "halvo-cli measure: no reading from the %s within %lld s\n",
                      kInstrumentNames[static_cast<size_t>(station.setup().instrumentKind())],
-                     static_cast<long long>(perReadingMs / 1000));
+                     static_cast<long long>(limitMs / 1000));
         return kExitFailure;
     }
     return logSaved ? kExitOk : kExitFailure;

@@ -206,6 +206,8 @@ ControllerSession::~ControllerSession() {
     recorder_.reset();
     if (sim_) {
         VendorLibrary::SetStandInDirectory("");
+        // What the station sent that a monitor would not have taken.
+        sim::ReportProtocolViolations(sim_->monitor().checker(), io_.err, "halvo-cli");
     }
 }
 

@@ -54,6 +54,9 @@ StationSession::StationSession(const Options& options, CliIo io)
 StationSession::~StationSession() {
     log_.removeListener(&echo_);
     monitorLink_.close();
+    if (sim_) {
+        sim::ReportProtocolViolations(sim_->monitor().checker(), io_.err, "halvo-cli");
+    }
 }
 
 bool StationSession::openMonitor(const char* command) {

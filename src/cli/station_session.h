@@ -29,6 +29,12 @@ public:
         }
     }
     void onLogCleared() override {}
+    // -v traces what the log leaves out.
+    void onDebugLine(const std::string& text) override {
+        if (to_ != nullptr) {
+            std::fprintf(to_, "DBG:%s\n", text.c_str());
+        }
+    }
 
 private:
     std::FILE* to_;

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/json_writer.h"
+#include "common/text_format.h"
+#include "reports/cgats_file.h"
 #include "reports/report_export.h"
 
 #ifdef HALVO_HAVE_CHART_PAINTER
+#include "gui/qt_certificate_writer.h"
 #include "gui/qt_chart_painter.h"
 #endif
 
@@ -29,6 +31,14 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
+ListVocabulary MeasureSpaceVocabulary() {
+    ListVocabulary v;
+    for (const char* name : kMeasureSpaceNames) {
+        v.items.push_back({name});
+    }
+    return v;
+}
+
 bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
     c.gamma = args.takeFlag("--gamma");
     c.color = args.takeFlag("--color");
@@ -38,33 +48,44 @@ bool TakeVerifyChoices(Args& args, VerifyChoices& c, std::string* error) {
         c.gamma = c.color = c.temperature = true;  // the page's own defaults
     }
     c.json = args.takeFlag("--json");
-    if (auto list = args.takeOption("--color-spaces")) {
+    bool bad = false;
+    std::string unknown;
+    if (auto spaces = args.takeList("--color-spaces", MeasureSpaceVocabulary(), &bad, &unknown)) {
         c.colorSpaceMode = true;
         c.colorSpaceMask = 0;
-        std::stringstream names(*list);
-        std::string name;
-        while (std::getline(names, name, ',')) {
-            const auto& known = kMeasureSpaceNames;
-            const auto it = std::find_if(known.begin(), known.end(),
-                                         [&](const char* k) { return strcasecmp(k, Trim(name).c_str()) == 0; });
-            if (it == known.end()) {
-                *error = "unknown colour space '" + name + "' (Native, BT.709, SMPTE-C, EBU, NTSC, D-Cinema)";
-                return false;
-            }
-            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << (it - known.begin()));
+        for (const int cs : *spaces) {
+            c.colorSpaceMask = static_cast<uint8_t>(c.colorSpaceMask | 1u << cs);
         }
-        if (c.colorSpaceMask == 0) {
-            *error = "--color-spaces needs at least one colour space";
+    } else if (bad) {
+        *error = unknown.empty() ? "--color-spaces needs all or at least one colour space"
+                                 : "unknown colour space '" + unknown + "' (all, or Native, BT.709, SMPTE-C, EBU, NTSC, "
+                                                                        "D-Cinema separated by commas)";
+        return false;
+    }
+    if (auto certificate = args.takeOutput("--certificate", OutputKind::File)) {
+        std::string path = *certificate;
+        if (ReportFormFor(path) != ReportForm::Certificate) {
+            *error = "--certificate needs a file ending in .pdf";
             return false;
         }
+        c.certificate = path;
     }
-    const std::optional<std::string> report = args.takeOption("--report");
+    if (auto cgats = args.takeOutput("--cgats", OutputKind::File)) {
+        if (std::filesystem::path(*cgats).filename().empty()) {
+            *error = "--cgats needs a file name such as readings.ti3";
+            return false;
+        }
+        c.cgats = *cgats;
+    }
+    const std::optional<std::string> report = args.takeOutput("--report", OutputKind::File);
     if (!report) {
         *error = "--report <file.xlsx|file.txt> is needed";
         return false;
     }
     c.report = *report;
-    if (ReportFormFor(c.report) == ReportForm::Unknown || std::filesystem::path(*report).extension().empty()) {
+    const ReportForm form = ReportFormFor(c.report);
+    if (form == ReportForm::Unknown || form == ReportForm::Certificate ||
+        std::filesystem::path(*report).extension().empty()) {
         *error = "--report needs a file ending in .xlsx or .txt";
         return false;
     }
@@ -88,11 +109,83 @@ void ApplyVerifyChoices(CHalvoDlg& station, const VerifyChoices& c) {
 void InstallChartPainter(CHalvoDlg& station) {
 #ifdef HALVO_HAVE_CHART_PAINTER
     static gui::QtChartPainter painter;
+    static gui::QtCertificateWriter certificates;
     gui::EnsureOffscreenGuiApplication();
     station.chartPainter = &painter;
+    station.certificateWriter = &certificates;
 #else
     (void)station;
 #endif
+}
+
+namespace {
+
+// Output files go where they are asked for, folders included.
+bool MakeParentFolder(const std::string& path, CliIo& io) {
+    std::string error;
+    if (!PrepareOutput(path, OutputKind::File, &error)) {
+        std::fprintf(io.err, "halvo-cli: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteVerificationFiles(CHalvoDlg& station, const VerifyChoices& c, CliIo& io, std::vector<std::string>* written) {
+    std::string error;
+    if (!c.certificate.empty()) {
+        if (!MakeParentFolder(c.certificate, io) ||
+            !SaveCertificateFile(c.certificate, station.certificateSources(), station.certificateWriter, &error)) {
+            std::fprintf(io.err, "halvo-cli: the certificate %s was not written: %s\n", c.certificate.c_str(),
+                         error.c_str());
+            return false;
+        }
+        if (written != nullptr) {
+            written->push_back(c.certificate);
+        }
+    }
+    if (!c.cgats.empty()) {
+        const ReportSources sources = station.reportSources();
+        const ReportInputs& h = sources.header;
+        const CgatsHeader header{Format("Halvo V%d.%d", h.versionMajor, h.versionMinor), h.date, h.model,
+                                 h.calibrationId, h.probe};
+        if (!MakeParentFolder(c.cgats, io) ||
+            !WriteCgatsFiles(c.cgats, BuildReportFor(sources).patches, header, written, &error)) {
+            std::fprintf(io.err, "halvo-cli: the CGATS files %s were not written: %s\n", c.cgats.c_str(),
+                         error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+void WriteDeltaEJson(JsonWriter& j, const char* key, const std::vector<ColorSpacePatches>& spaces) {
+    j.beginArray(key);
+    for (const ColorSpacePatches& s : spaces) {
+        j.beginObject()
+            .string("colorSpace", kMeasureSpaceNames[static_cast<size_t>(s.colorSpace)])
+            .integer("patches", static_cast<int64_t>(s.patches.size()));
+        if (s.meanDeltaE2000 >= 0.0) {
+            j.number("mean", s.meanDeltaE2000).number("max", s.maxDeltaE2000);
+        } else {
+            j.null("mean").null("max");
+        }
+        j.endObject();
+    }
+    j.endArray();
+}
+
+void PrintDeltaE(std::FILE* out, const std::vector<ColorSpacePatches>& spaces) {
+    for (const ColorSpacePatches& s : spaces) {
+        const char* name = kMeasureSpaceNames[static_cast<size_t>(s.colorSpace)];
+        if (s.meanDeltaE2000 >= 0.0) {
+            std::fprintf(out, "\u0394E2000 %-9s mean %5.2f  max %5.2f  (%zu patches)\n", name, s.meanDeltaE2000,
+                         s.maxDeltaE2000, s.patches.size());
+        } else {
+            std::fprintf(out, "\u0394E2000 %-9s no target  (%zu patches)\n", name, s.patches.size());
+        }
+    }
 }
 
 namespace {
@@ -171,7 +264,12 @@ void PrintVerdicts(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
                 .string("verdict", VerdictText(v.verdict))
                 .endObject();
         }
-        j.endArray().endObject();
+        j.endArray();
+        WriteDeltaEJson(j, "deltaE2000", book.patches);
+        if (!c.certificate.empty()) {
+            j.string("certificate", c.certificate);
+        }
+        j.endObject();
         std::fprintf(io.out, "%s\n", j.text().c_str());
         return;
     }
@@ -179,15 +277,22 @@ void PrintVerdicts(const ReportBook& book, const VerifyChoices& c, CliIo& io) {
         std::fprintf(io.out, "%-20s %-12s %-12s %10s  %s\n", v.test.c_str(), v.item.c_str(), v.quantity.c_str(),
                      Trim(v.value).c_str(), VerdictText(v.verdict));
     }
+    PrintDeltaE(io.out, book.patches);
     std::fprintf(io.out, "report: %s\n", c.report.c_str());
+    if (!c.certificate.empty()) {
+        std::fprintf(io.out, "certificate: %s\n", c.certificate.c_str());
+    }
 }
 
 }  // namespace
 
 bool CompleteVerification(ControllerSession& session, const VerifyChoices& c, bool simulate, CliIo& io,
-                          ReportBook& book) {
+                          ReportBook& book, std::vector<std::string>* written) {
     CHalvoDlg& station = session.station();
     if (!DriveToTheEnd(session, simulate, io)) {
+        return false;
+    }
+    if (!MakeParentFolder(c.report, io)) {
         return false;
     }
     CliStationUi& ui = session.ui();
@@ -200,7 +305,7 @@ bool CompleteVerification(ControllerSession& session, const VerifyChoices& c, bo
         return false;
     }
     book = BuildReportFor(station.reportSources());
-    return true;
+    return WriteVerificationFiles(station, c, io, written);
 }
 
 int PrintVerification(const ReportBook& book, const VerifyChoices& c, CliIo& io) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/controller_session.h"
+#include "cli/json_writer.h"
 
 namespace halvo::cli {
 
@@ -22,10 +23,16 @@ struct VerifyChoices {
     uint8_t colorSpaceMask = 1;
     std::string report;  // with its final extension
     bool json = false;
+    std::string certificate;  // the certificate's PDF, or "" for none
+    std::string cgats;        // "<dir>/<stem>.ti3": the readings per colour space, or "" for none
 };
 
+// The Measure page's colour spaces, as --color-spaces names them.
+ListVocabulary MeasureSpaceVocabulary();
+
 // --gamma, --color, --color-temperature, --uniformity (none given: the page's defaults, the first
-// three), --color-spaces <list>, --report <file.xlsx|file.txt>, --json. False with a message.
+// three), --color-spaces all|<list>, --report <file.xlsx|file.txt>, --certificate <file.pdf>,
+// --cgats <file.ti3>, --json. False with a message.
 bool TakeVerifyChoices(Args& args, VerifyChoices& choices, std::string* error);
 
 // Sets the Measure page's boxes as the choices say.
@@ -37,11 +44,24 @@ int FinishVerification(ControllerSession& session, const VerifyChoices& choices,
 // The same in two halves: the run and the report (false with a message when either failed),
 // then the verdict table and the exit code.
 bool CompleteVerification(ControllerSession& session, const VerifyChoices& choices, bool simulate, CliIo& io,
-                          ReportBook& book);
+                          ReportBook& book, std::vector<std::string>* written = nullptr);
 int PrintVerification(const ReportBook& book, const VerifyChoices& choices, CliIo& io);
 
-// The chart pictures of the workbook: the window's painter on Qt's offscreen platform, when the
-// build has it; without it the workbook has no pictures.
+// The chart pictures of the workbook and the certificate's PDF: the window's painter on Qt's
+// offscreen platform, when the build has it; without it the workbook has no pictures and no
+// certificate can be written.
 void InstallChartPainter(CHalvoDlg& station);
+
+// The certificate and the CGATS files the choices ask for, from the station's results; false
+// with a message on stderr when one could not be written. Each file written is appended to
+// *written.
+bool WriteVerificationFiles(CHalvoDlg& station, const VerifyChoices& choices, CliIo& io,
+                            std::vector<std::string>* written);
+
+// "deltaE2000": [{"colorSpace", "patches", "mean", "max"}...] for --json outputs; colour spaces
+// without targets have mean and max null.
+void WriteDeltaEJson(JsonWriter& j, const char* key, const std::vector<ColorSpacePatches>& spaces);
+// One line per colour space: "ΔE2000 BT.709   mean 0.52  max 1.31  (19 patches)".
+void PrintDeltaE(std::FILE* out, const std::vector<ColorSpacePatches>& spaces);
 
 }  // namespace halvo::cli

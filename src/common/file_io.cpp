@@ -30,11 +30,29 @@ WriteFault CurrentFault() {
     return g_fault;
 }
 
+std::function<void(const std::string&)> g_observer;
+
+void Observe(const std::string& path) {
+    std::function<void(const std::string&)> observer;
+    {
+        std::lock_guard<std::mutex> lock(g_faultMutex);
+        observer = g_observer;
+    }
+    if (observer) {
+        observer(path);
+    }
+}
+
 }  // namespace
 
 void SetWriteFaultForTesting(const WriteFault& fault) {
     std::lock_guard<std::mutex> lock(g_faultMutex);
     g_fault = fault;
+}
+
+void SetFileAccessObserverForTesting(std::function<void(const std::string& path)> observer) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    g_observer = std::move(observer);
 }
 
 std::string WithCrLf(const std::string& text) {
@@ -63,6 +81,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& data, std::
         return Fail(error, "cannot create a file beside " + path);
     }
     const std::string temp(name.data());
+    Observe(path);
     size_t done = 0;
     while (done < data.size()) {
         size_t chunk = data.size() - done;
@@ -147,6 +166,7 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string* erro
         errno = EISDIR;
         return Fail(error, "cannot read " + path);
     }
+    Observe(path);
     std::string out;
     char buffer[65536];
     for (;;) {

@@ -33,6 +33,10 @@ struct WriteFault {
 };
 void SetWriteFaultForTesting(const WriteFault& fault);
 
+// Test seam: called with the path of every file ReadWholeFile or WriteFileAtomically has open,
+// while it is open (a test sees what the station shows the operator meanwhile). Empty: none.
+void SetFileAccessObserverForTesting(std::function<void(const std::string& path)> observer);
+
 // Reads a whole file of at most maxBytes. False with *error set when it cannot be read or is
 // larger.
 bool ReadWholeFile(const std::string& path, std::string& data, std::string* error,

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <functional>
 
 #include "gui/cie_diagrams.h"
 #include "reports/result_texts.h"
@@ -43,7 +44,76 @@ QFont Verdana(double pointSize, int pixelSize = 0) {
     return f;
 }
 
-void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
+// The target gamma as a dashed curve under the measured points.
+void PaintTargetCurve(QPainter& p, const LuminanceLayout& l, double whiteLv, double targetGamma) {
+    QVector<QPointF> curve;
+    for (int level = 0; level <= 255; level += 5) {
+        const XyPoint m = LuminanceMarkerPosition(l, level, TargetCurveLv(level, whiteLv, targetGamma));
+        curve << QPointF(m.x + 2.0, m.y + 2.0);
+    }
+    QPen pen(QColor(60, 60, 60, 220), 1.2);
+    pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(curve);
+}
+
+// Each colour space's target triangle (thin, dashed) and measured triangle (solid) in its own
+// colour, the target white as a ring and the measured white as a cross.
+void PaintGamuts(QPainter& q, const std::vector<GamutOverlay>& gamuts, const std::function<QPointF(const XyPoint&)>& pixel) {
+    for (const GamutOverlay& g : gamuts) {
+        const std::array<int, 3> rgb = GamutColour(g.colorSpace);
+        const QColor colour(rgb[0], rgb[1], rgb[2]);
+        q.setBrush(Qt::NoBrush);
+        if (g.hasTarget) {
+            QPolygonF t;
+            for (const XyPoint& v : g.target) {
+                t << pixel(v);
+            }
+            QPen pen(colour, 1.8);
+            pen.setStyle(Qt::DashLine);
+            q.setPen(pen);
+            q.drawPolygon(t);
+            q.setPen(QPen(colour, 1.5));
+            q.drawEllipse(pixel(g.targetWhite), 5.0, 5.0);
+        }
+        if (g.hasMeasured) {
+            QPolygonF m;
+            for (const XyPoint& v : g.measured) {
+                m << pixel(v);
+            }
+            q.setPen(QPen(colour, 2.6));
+            q.drawPolygon(m);
+            q.setPen(Qt::NoPen);
+            q.setBrush(colour);
+            for (const QPointF& v : m) {
+                q.drawEllipse(v, 2.5, 2.5);
+            }
+            q.setBrush(Qt::NoBrush);
+        }
+        if (g.hasMeasuredWhite) {
+            const QPointF w = pixel(g.measuredWhite);
+            q.setPen(QPen(colour, 2.0));
+            q.drawLine(w + QPointF(-4, -4), w + QPointF(4, 4));
+            q.drawLine(w + QPointF(-4, 4), w + QPointF(4, -4));
+        }
+    }
+}
+
+// Where the fitted gamma is written: 100 pixels in from the plot's right edge and 40 below the
+// plot, which is below the chart's own picture; it goes there when the surface painted on has
+// room below the picture (the window's chart, taller than wide). A picture of its own size (the
+// report's) has no such room: there it is kept inside, low on the right of the plot, where a
+// rising curve leaves it empty.
+QRect GammaLabelRect(const QRect& area, const QRect& room, int plotRight, int plotBottom) {
+    const QRect below(plotRight - 100, plotBottom + 40, 96, 18);
+    if (room.contains(below.translated(area.topLeft()))) {
+        return below;
+    }
+    return QRect(plotRight - 100, plotBottom - 22, 96, 18);
+}
+
+void PaintLuminance(QPainter& p, const QRect& area, const QRect& room, const ChartScene& scene) {
     p.save();
     p.translate(area.topLeft());
     const int w = area.width();
@@ -86,9 +156,8 @@ void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
     p.setRenderHint(QPainter::Antialiasing);
     const ChartGammaFit fit = fitChartGamma(s.gamma);
     if (fit.ok) {
-        // Low on the right, where a rising curve leaves the plot empty.
         p.setPen(QColor(0, 150, 0));
-        p.drawText(QRect(plotRight - 100, plotBottom - 22, 96, 18), Qt::AlignRight | Qt::AlignVCenter,
+        p.drawText(GammaLabelRect(area, room, plotRight, plotBottom), Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(FormatGammaResult(fit.g)));
     }
     // Readings above the scale (a white brighter than 130 cd/m2) end at the plot's edge.
@@ -102,6 +171,9 @@ void PaintLuminance(QPainter& p, const QRect& area, const ChartScene& scene) {
         p.setPen(QPen(QColor(0, 150, 0, 230), 1));
         p.setBrush(Qt::NoBrush);
         p.drawPath(CardinalPath(curve, 0.5));
+    }
+    if (scene.targetGamma > 0.0 && !s.gamma.empty()) {
+        PaintTargetCurve(p, l, s.gamma.back().lv, scene.targetGamma);
     }
     p.setPen(QPen(QColor(0, 150, 0, 150), 2));
     p.setBrush(Qt::NoBrush);
@@ -175,6 +247,7 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
                 q.drawText(QPointF(at.x() + 8, at.y() + 6 + drop + q.fontMetrics().ascent() / 2.0), label);
             }
         }
+        PaintGamuts(q, scene.gamuts, pixel);
     }
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -184,11 +257,11 @@ void PaintChromaticity(QPainter& p, const QRect& area, const ChartScene& scene) 
 
 }  // namespace
 
-void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene) {
+void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene, const QRect& room) {
     if (scene.kind == kChartXy || scene.kind == kChartUv) {
         PaintChromaticity(painter, area, scene);
     } else {
-        PaintLuminance(painter, area, scene);
+        PaintLuminance(painter, area, room.isNull() ? area : room, scene);
     }
 }
 

@@ -11,6 +11,8 @@
 
 namespace halvo::gui {
 
-void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene);
+// The chart in `area`; room is all the painter may draw on (the area itself when null), which
+// the luminance charts use for their gamma text.
+void PaintChart(QPainter& painter, const QRect& area, const ChartScene& scene, const QRect& room = QRect());
 
 }  // namespace halvo::gui

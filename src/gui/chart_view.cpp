@@ -18,7 +18,7 @@ void ChartView::paintEvent(QPaintEvent*) {
     const int side = std::min(width(), height());
     const QRect area((width() - side) / 2, (height() - side) / 2, side, side);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    PaintChart(painter, area, page_.chartScene());
+    PaintChart(painter, area, page_.chartScene(), rect());
 }
 
 }  // namespace halvo::gui

@@ -1,5 +1,6 @@
 #include "gui/qt_station_ui.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -103,6 +104,10 @@ void QtStationUi::noticesChanged(const NoticeState& notices) {
         window_->notices().apply(notices_);
     }
 }
+
+void QtStationUi::beginBusy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void QtStationUi::endBusy() { QApplication::restoreOverrideCursor(); }
 
 void QtStationUi::refresh() {
     if (window_) {

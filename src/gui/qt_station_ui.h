@@ -32,6 +32,8 @@ public:
     void stopSound() override;
     void noticesChanged(const NoticeState& notices) override;
     void refresh() override;
+    void beginBusy() override;
+    void endBusy() override;
 
     // The sound file that would be played: the first directory that has it; "" when none has.
     std::string soundPath(Sound sound) const;

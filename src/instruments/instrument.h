@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,7 +30,7 @@ inline constexpr std::array<const char*, kInstrumentKindCount> kInstrumentNames 
 struct InstrumentSettings {
     std::string port;             // instrument port (CA-210/CA-310, K-10)
     LineSettings line;            // CA-210/CA-310 line
-    int measurementWaitMs = 350;  // trigger-to-read wait of CA-210, CA-310, K-10
+    int measurementWaitMs = 350;  // trigger-to-read wait of CA-210, CA-310, K-10 (at connect)
     int cs200SpeedIndex = 2;      // "Measurement speed" list index
     int cs200DurationSeconds = 1; // "Measurement Duration"
     int pelkoDeviceIndex = 0;     // device chosen in the PELKO device list
@@ -49,6 +50,9 @@ struct InstrumentContext {
     // The K-10 driver the controller keeps for the program's lifetime (null: the K-10 adapter
     // makes its own).
     KClmtr* k10 = nullptr;
+    // The trigger-to-read wait the Setup page shows now. The field can be changed while connected,
+    // so the value taken at connect would go stale (null: that value is used).
+    std::function<int()> measurementWaitMs = nullptr;
 };
 
 // One raw result of cycle step 3.
@@ -98,7 +102,22 @@ public:
     // "Continuously" was toggled (the PELKO breaks off a running measurement).
     virtual void continuouslyToggled() {}
 
+    // For a driver that fills currentRecord itself (recordFilled): evaluate the record again
+    // from the reading with the Setup page's offsets applied, so that every field agrees with
+    // x and y. The others are evaluated by the cycle.
+    virtual void applyOffsets(double x, double y, double lv, ColorimetricRecord& record) const {
+        (void)x;
+        (void)y;
+        (void)lv;
+        (void)record;
+    }
+
 protected:
+    // The Setup page's "Measurement Wait(Colorimeter wait):" as it stands now.
+    int setupWaitMs() const {
+        return context_.measurementWaitMs ? context_.measurementWaitMs() : settings_.measurementWaitMs;
+    }
+
     InstrumentContext& context_;
     InstrumentSettings settings_;
 };

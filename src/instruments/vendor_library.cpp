@@ -1,6 +1,8 @@
 #include "instruments/vendor_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -15,6 +17,37 @@ namespace {
 std::string& StandIns() {
     static std::string directory;
     return directory;
+}
+
+bool IsFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The directories the system's loader would search for a bare name from this program (the
+// library path of the environment, the program's run path, the system's own directories), in
+// its order. Relative entries (an empty one is the working directory) are kept: the caller
+// must not let the loader search them.
+std::vector<std::string> LoaderSearchPath() {
+    std::vector<std::string> dirs;
+    void* self = ::dlopen(nullptr, RTLD_NOW);
+    if (self == nullptr) {
+        return dirs;
+    }
+    Dl_serinfo size{};
+    if (::dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
+        std::vector<unsigned char> buffer(size.dls_size);
+        auto* info = reinterpret_cast<Dl_serinfo*>(buffer.data());
+        info->dls_size = size.dls_size;
+        info->dls_cnt = size.dls_cnt;
+        if (::dlinfo(self, RTLD_DI_SERINFO, info) == 0) {
+            for (unsigned i = 0; i < info->dls_cnt; ++i) {
+                dirs.emplace_back(info->dls_serpath[i].dls_name);
+            }
+        }
+    }
+    ::dlclose(self);
+    return dirs;
 }
 
 }  // namespace
@@ -44,26 +77,41 @@ const std::string& VendorLibrary::StandInDirectory() {
     return StandIns();
 }
 
+// A library is only ever loaded by an absolute path: a relative one, or a bare name the loader
+// resolves, could come from the working directory, where anyone may drop a file.
 bool VendorLibrary::open(const std::string& fileName) {
     close();
     std::vector<std::string> candidates;
+    const auto inDirectory = [&](const std::string& dir) {
+        if (!dir.empty() && dir.front() == '/') {
+            candidates.push_back(dir + "/" + fileName);
+        }
+    };
     if (const char* paths = std::getenv("HALVO_VENDOR_PATH")) {
         std::stringstream list(paths);
         std::string dir;
         while (std::getline(list, dir, ':')) {
-            if (!dir.empty()) {
-                candidates.push_back(dir + "/" + fileName);
-            }
+            inDirectory(dir);
         }
     }
-    const std::string installed = VendorLibraryDirectory();
-    if (!installed.empty()) {
-        candidates.push_back(installed + "/" + fileName);
+    inDirectory(VendorLibraryDirectory());
+    // The system loader's path, walked here so that its relative entries are left out. The
+    // loader itself is asked by name (for what only its cache knows) only when its path has no
+    // relative entry: it would look there first, in subfolders of them too.
+    bool relativeEntry = false;
+    for (const std::string& dir : LoaderSearchPath()) {
+        if (!dir.empty() && dir.front() == '/') {
+            if (IsFile(dir + "/" + fileName)) {
+                inDirectory(dir);
+            }
+        } else {
+            relativeEntry = true;
+        }
     }
-    candidates.push_back(fileName);  // the system loader's path
-    if (!StandIns().empty()) {
-        candidates.push_back(StandIns() + "/" + fileName);
+    if (!relativeEntry && fileName.find('/') == std::string::npos) {
+        candidates.push_back(fileName);
     }
+    inDirectory(StandIns());
     std::string reasons;
     for (const std::string& c : candidates) {
         dlerror();

@@ -6,7 +6,8 @@
 // Search order for a library file name ("libpelko_core.so"): the directories in
 // HALVO_VENDOR_PATH (colon-separated), then the installation's directory for the makers'
 // libraries (VendorLibraryDirectory), then the system's loader path; with the simulated station
-// enabled, last the directory of the simulated stand-ins (SetStandInDirectory).
+// enabled, last the directory of the simulated stand-ins (SetStandInDirectory). Only absolute
+// directories count: nothing is ever loaded from the working directory.
 
 #include <string>
 

@@ -25,6 +25,12 @@ void EepromTransfer::drain() {
 std::optional<uint8_t> EepromTransfer::readByte(uint16_t address) {
     Bytes answer;
     for (int attempt = 0; attempt < kReadTries && answer.size() < 2; ++attempt) {
+        if (attempt > 0) {
+            // What a failed try received is part of an answer, not the start of the next one:
+            // kept, its lead byte would be stored as the data and the image copied on.
+            answer.clear();
+            drain();
+        }
         sender_.sendFrame(BuildEepromReadFrame(address), "", 0);
         // The data byte is the answer's second byte: collect until two have arrived.
         for (int waited = 0; waited < kAnswerTimeoutMs && answer.size() < 2; waited += 2) {

@@ -234,7 +234,7 @@ std::optional<uint16_t> ReplyWord(const Bytes& reply, size_t offset) {
 }
 
 int ColorSpaceOffsetValue(uint16_t word) {
-    return (word & 0x200) != 0 ? static_cast<int>(word) - 65536 : static_cast<int>(word);
+    return ((word & 0x3FF) ^ 0x200) - 0x200;
 }
 
 std::optional<uint8_t> CapabilityFromReply(const Bytes& reply) {

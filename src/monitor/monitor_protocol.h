@@ -105,8 +105,8 @@ bool IsValidReply(const Bytes& reply);
 std::string ReplyText(const Bytes& reply);
 std::optional<uint8_t> ReplyByte(const Bytes& reply, size_t offset);
 std::optional<uint16_t> ReplyWord(const Bytes& reply, size_t offset);
-// A colour-space offset word. The monitor sends 16-bit two's complement, and its offsets stay
-// within +-512, so bit 9 (0x200) tells the sign: such a value is word - 65536.
+// A colour-space offset word: a 10-bit two's-complement value (-512..511). Some firmware sends it
+// bare (-1 as 0x03FF), some sign-extended to 16 bits (-1 as 0xFFFF); only the low ten bits count.
 int ColorSpaceOffsetValue(uint16_t word);
 
 // Capability value of the extended query's answer: the upper four bits of offset 4.

@@ -4,12 +4,27 @@
 
 namespace halvo {
 
+void MonitorSender::write(const Bytes& frame) {
+    if (frame.empty()) {
+        return;  // a log line with its wait only
+    }
+    const int64_t now = scheduler_.nowMs();
+    if (lineFreeAtMs_ > now) {
+        scheduler_.sleep(lineFreeAtMs_ - now);
+    }
+    link_.write(frame);
+    // Ten bits a byte: start, eight data bits, stop.
+    const int64_t baud = link_.baudRate > 0 ? link_.baudRate : 9600;
+    const auto bits = static_cast<int64_t>(frame.size()) * 10;
+    lineFreeAtMs_ = scheduler_.nowMs() + (bits * 1000 + baud - 1) / baud;
+}
+
 bool MonitorSender::sendMonitorCommand(MonitorCommand command, uint32_t argument, int delayMs) {
     const std::optional<Bytes> frame = BuildMonitorFrame(command, argument);
     if (!frame) {
         return false;
     }
-    link_.write(*frame);
+    write(*frame);
     if (!IsSilentCommand(command)) {
         log_.logMessage(MonitorCommandText(command, argument), task_.CalibrationState);
     }
@@ -18,19 +33,19 @@ bool MonitorSender::sendMonitorCommand(MonitorCommand command, uint32_t argument
 }
 
 void MonitorSender::sendRgbOffset(int red, int green, int blue, int delayMs) {
-    link_.write(BuildRgbOffsetFrame(red, green, blue));
+    write(BuildRgbOffsetFrame(red, green, blue));
     log_.logMessage(Format("RGB Offset(%d,%d,%d)", red, green, blue), task_.CalibrationState);
     scheduler_.sleep(delayMs);
 }
 
 void MonitorSender::sendCalibrationId(const std::string& id) {
-    link_.write(BuildCalibrationIdFrame(id));
+    write(BuildCalibrationIdFrame(id));
     scheduler_.sleep(500);
     log_.logMessage("Changed Monitor ID", task_.CalibrationState);
 }
 
 void MonitorSender::sendFrame(const Bytes& frame, const std::string& logText, int delayMs) {
-    link_.write(frame);
+    write(frame);
     if (!logText.empty()) {
         log_.logMessage(logText, task_.CalibrationState);
     }

@@ -2,6 +2,13 @@
 
 // Sending to the monitor: write the frame, log its text on the current task's channel, sleep the
 // caller's delay. Nothing waits for an answer; replies are read by a later step.
+//
+// The port takes a frame at once, and the line carries it at the link's baud rate (a 201-byte
+// colour-space block takes 210 ms at 9600). A frame written while the one before is still on
+// its way queues behind it, and the wait that follows it then starts before the monitor even
+// has it: a run of long frames sent faster than the line carries them builds up seconds of
+// backlog, so a save that is given 8000 ms gets far less, and beyond the port's buffer bytes are
+// lost. So a frame is written only once the line has carried the one before.
 
 #include <cstdint>
 #include <string>
@@ -34,10 +41,13 @@ public:
     const TaskState& task() const { return task_; }
 
 private:
+    void write(const Bytes& frame);
+
     SerialLink& link_;
     StationLog& log_;
     Scheduler& scheduler_;
     const TaskState& task_;
+    int64_t lineFreeAtMs_ = 0;  // when the line has carried the last frame written
 };
 
 }  // namespace halvo

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+
+#include "common/text_format.h"
 
 namespace halvo {
 namespace {
@@ -146,6 +149,18 @@ std::optional<termios> BuildLineTermios(const termios& current, const LineSettin
     return t;
 }
 
+bool IsPseudoTerminalDevice(unsigned major) {
+    // 136-143: Unix 98 slaves; 3: the legacy BSD ones.
+    return (major >= 136 && major <= 143) || major == 3;
+}
+
+LineSettings PseudoTerminalLine(const LineSettings& settings) {
+    LineSettings carried = settings;
+    carried.dataBits = 8;
+    carried.parity = 0;
+    return carried;
+}
+
 bool ModemLinesOn(const LineSettings& settings) {
     return settings.stopBits == 2;
 }
@@ -155,7 +170,7 @@ std::string DevicePath(const std::string& name) {
 }
 
 std::unique_ptr<SerialBackend> OpenDeviceSerial(const std::string& name, const LineSettings& settings,
-                                                std::string* error) {
+                                                std::string* error, std::string* note) {
     const auto fail = [&](const std::string& why) -> std::unique_ptr<SerialBackend> {
         if (error) {
             *error = why;
@@ -180,9 +195,23 @@ std::unique_ptr<SerialBackend> OpenDeviceSerial(const std::string& name, const L
     if (::tcgetattr(fd, &current) != 0) {
         return fail(path + " is not a serial device");
     }
-    const std::optional<termios> line = BuildLineTermios(current, settings);
+    // The kernel forces a pseudo-terminal to 8 data bits without parity, and the C library then
+    // refuses any request for others once nothing else changes: asked for as they are, such a
+    // line would open the first time and never again.
+    struct stat st {};
+    const bool pseudoTerminal = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && IsPseudoTerminalDevice(major(st.st_rdev));
+    const LineSettings asked = pseudoTerminal ? PseudoTerminalLine(settings) : settings;
+    const std::optional<termios> line = BuildLineTermios(current, asked);
     if (!line || ::tcsetattr(fd, TCSANOW, &*line) != 0) {
         return fail(path + " refused the line settings");
+    }
+    if (note != nullptr) {
+        note->clear();
+        if (asked.dataBits != settings.dataBits || asked.parity != settings.parity) {
+            *note = Format("%s is a pseudo-terminal: it carries 8 data bits without parity, not %d data bits "
+                           "with parity %d",
+                           path.c_str(), static_cast<int>(settings.dataBits & 0xFF), static_cast<int>(settings.parity));
+        }
     }
     SetModemLines(fd, ModemLinesOn(settings));
     ::tcflush(fd, TCIOFLUSH);

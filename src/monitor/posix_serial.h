@@ -20,6 +20,12 @@ namespace halvo {
 // equivalent.
 std::optional<termios> BuildLineTermios(const termios& current, const LineSettings& settings);
 
+// Whether a character device number is a pseudo-terminal's slave side (Unix 98 or legacy).
+bool IsPseudoTerminalDevice(unsigned major);
+
+// What a pseudo-terminal keeps of a line: its 8 data bits and no parity, the rest as asked.
+LineSettings PseudoTerminalLine(const LineSettings& settings);
+
 // DTR and RTS are held on with two stop bits and off otherwise.
 bool ModemLinesOn(const LineSettings& settings);
 

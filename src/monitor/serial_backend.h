@@ -33,8 +33,10 @@ public:
 };
 
 // Opens an operating-system serial device (a bare name under /dev, or an absolute path) with
-// the line settings, exclusively. nullptr with *error set on failure.
+// the line settings, exclusively. nullptr with *error set on failure. A pseudo-terminal carries
+// neither parity nor data bits other than 8: it opens with the rest of the settings and *note
+// (when given) says what it could not take; a real port that refuses a setting does not open.
 std::unique_ptr<SerialBackend> OpenDeviceSerial(const std::string& name, const LineSettings& settings,
-                                                std::string* error);
+                                                std::string* error, std::string* note = nullptr);
 
 }  // namespace halvo

@@ -11,11 +11,12 @@ bool SerialLink::open() {
         return true;
     }
     lastError_.clear();
+    lineNote_.clear();
     const LineSettings settings = lineSettings();
     if (PortRegistry::instance().contains(portName)) {
         backend_ = PortRegistry::instance().open(portName, settings, &lastError_);
     } else {
-        backend_ = OpenDeviceSerial(portName, settings, &lastError_);
+        backend_ = OpenDeviceSerial(portName, settings, &lastError_, &lineNote_);
     }
     if (!backend_) {
         isOpen = 0;

@@ -54,6 +54,8 @@ public:
 
     // Why the last open failed ("no such port", "busy", ...), for logs and messages.
     const std::string& lastError() const { return lastError_; }
+    // What the last successful open could not set (a pseudo-terminal's parity), or empty.
+    const std::string& lineNote() const { return lineNote_; }
 
     LineSettings lineSettings() const { return {baudRate, dataBits, parity, stopBits}; }
     // The monitor link's fixed settings: 9600 baud, 8 data bits, no parity, one stop bit.
@@ -62,6 +64,7 @@ public:
 private:
     std::unique_ptr<SerialBackend> backend_;
     std::string lastError_;
+    std::string lineNote_;
 };
 
 }  // namespace halvo

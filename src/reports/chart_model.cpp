@@ -156,6 +156,22 @@ std::array<XyPoint, 3> TargetTriangleXy(int colorSpace) {
     return kTriangles[colorSpace >= 0 && colorSpace < kMeasureSpaceCount ? colorSpace : 0];
 }
 
+std::array<int, 3> GamutColour(int colorSpace) {
+    static const std::array<int, 3> kColours[kMeasureSpaceCount] = {
+        {{90, 90, 90}},   // Native: grey, it has no target
+        {{0, 70, 200}},   // BT.709
+        {{200, 110, 0}},  // SMPTE-C
+        {{0, 140, 60}},   // EBU
+        {{170, 0, 140}},  // NTSC
+        {{200, 0, 0}},    // D-Cinema
+    };
+    return kColours[colorSpace >= 0 && colorSpace < kMeasureSpaceCount ? colorSpace : 0];
+}
+
+double TargetCurveLv(double level, double whiteLv, double targetGamma) {
+    return level <= 0.0 ? 0.0 : whiteLv * std::pow(level / 255.0, targetGamma);
+}
+
 std::array<XyPoint, 3> TargetTriangleUv(int colorSpace) {
     //                                      red                green              blue
     static const std::array<XyPoint, 3> kTriangles[kMeasureSpaceCount] = {

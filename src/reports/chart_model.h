@@ -53,6 +53,19 @@ inline constexpr size_t kChartPointCapacity = 256;
 
 using ChartData = std::array<ChartSeries, kMeasureSpaceCount>;
 
+// One colour space on a diagram that shows several at once (the certificate's): its target and
+// measured red-green-blue triangles and white points, in xy.
+struct GamutOverlay {
+    int colorSpace = 0;
+    bool hasTarget = false;
+    std::array<XyPoint, 3> target{};
+    XyPoint targetWhite{};
+    bool hasMeasured = false;
+    std::array<XyPoint, 3> measured{};
+    bool hasMeasuredWhite = false;
+    XyPoint measuredWhite{};
+};
+
 // Everything a painter needs for one picture.
 struct ChartScene {
     int kind = kChartLuminance;
@@ -60,7 +73,18 @@ struct ChartScene {
     bool triangle = false;
     bool alternateWhites = false;
     ChartSeries series;
+    // Chromaticity diagrams: drawn over the locus, after the series' points.
+    std::vector<GamutOverlay> gamuts;
+    // Luminance charts: when positive, the target curve (level / 255)^targetGamma scaled to the
+    // luminance of the last point.
+    double targetGamma = 0.0;
 };
+
+// The colour a colour space's overlay is drawn in, red, green, blue 0..255: distinct from each
+// other and from the diagram's own fill at print size.
+std::array<int, 3> GamutColour(int colorSpace);
+// The target curve's luminance at a video level for a white of whiteLv.
+double TargetCurveLv(double level, double whiteLv, double targetGamma);
 
 struct ChartGammaFit {
     bool ok = false;

@@ -68,6 +68,7 @@ ReportBook BuildReportBook(const ReportInputs& in) {
     for (const int cs : ReportColorSpaces(in)) {
         book.sheets.push_back(BuildDetailSheet(in, cs));
     }
+    book.patches = VerifiedPatchesFor(*in.results, ReportColorSpaces(in), in.targets);
     return book;
 }
 

@@ -13,6 +13,7 @@
 #include "caldata/color_space_targets.h"
 #include "reports/measurement_results.h"
 #include "reports/pass_criteria.h"
+#include "reports/verified_patches.h"
 
 namespace halvo {
 
@@ -76,12 +77,15 @@ struct VerdictLine {
     std::string quantity;
     std::string value;  // "" when not measured
     Verdict verdict;
-    std::string limit;  // the criterion text of the reference column
+    std::string criterion = {};  // the reference column's text ("\u2264 0.0030", "2.20\u00B10.02")
 };
 
 struct ReportBook {
     std::vector<ReportSheet> sheets;
     std::vector<VerdictLine> verdicts;
+    // Every verified patch beside its target with the CIEDE2000 between them, per colour space;
+    // shown beside the verdicts, judged by none of them.
+    std::vector<ColorSpacePatches> patches;
 
     // Any measured item outside its criterion.
     bool anyOutOfRange() const;
@@ -110,6 +114,10 @@ std::string ReportDate(std::time_t when);
 std::vector<int> ReportColorSpaces(const ReportInputs& inputs);
 
 ReportBook BuildReportBook(const ReportInputs& inputs);
+
+// The colour space whose colour (or, with `temperatures`, colour-temperature) readings the
+// summary judges: the first of the run that measured them.
+int ReportSummarySpace(const ReportInputs& inputs, bool temperatures);
 
 // The pieces of the sheets, for the builders.
 ReportSheet BuildSummarySheet(const ReportInputs& inputs, std::vector<VerdictLine>& verdicts);

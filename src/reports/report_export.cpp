@@ -31,6 +31,9 @@ ReportForm ReportFormFor(std::string& path) {
     if (ext == ".txt") {
         return ReportForm::Text;
     }
+    if (ext == ".pdf") {
+        return ReportForm::Certificate;
+    }
     return ReportForm::Unknown;
 }
 
@@ -43,6 +46,17 @@ ReportBook BuildReportFor(const ReportSources& s) {
     return BuildReportBook(in);
 }
 
+bool SaveCertificateFile(const std::string& path, const CertificateSources& sources, CertificateWriter* writer,
+                         std::string* error) {
+    if (writer == nullptr) {
+        if (error != nullptr) {
+            *error = "This station cannot draw certificates (it was built without the window).";
+        }
+        return false;
+    }
+    return writer->writePdf(BuildCertificate(sources), path, error);
+}
+
 bool SaveReportFile(const std::string& path, ReportForm form, const ReportSources& s, std::string* error) {
     if (form == ReportForm::Text) {
         const std::string text = BuildTextReport(s.page, s.monitorId, s.whiteList, s.backlight);
@@ -50,7 +64,7 @@ bool SaveReportFile(const std::string& path, ReportForm form, const ReportSource
     }
     if (form != ReportForm::Workbook) {
         if (error != nullptr) {
-            *error = "A report is saved as a workbook (.xlsx) or as text (.txt).";
+            *error = "A report is saved as a workbook (.xlsx), as text (.txt) or as a certificate (.pdf).";
         }
         return false;
     }

@@ -15,11 +15,9 @@ using report::Fixed4;
 using report::Kelvin;
 using report::Merge;
 
-namespace {
-
 // The colour space whose colour and colour-temperature readings the summary judges: the first
 // of the run that measured them.
-int SummarySpace(const ReportInputs& in, bool temperatures) {
+int ReportSummarySpace(const ReportInputs& in, bool temperatures) {
     for (const int cs : ReportColorSpaces(in)) {
         const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(cs)];
         if (temperatures ? Measured(r.temperatures[0].lv) : Measured(r.colors[kResultBlack].lv)) {
@@ -28,6 +26,8 @@ int SummarySpace(const ReportInputs& in, bool temperatures) {
     }
     return ReportColorSpaces(in).front();
 }
+
+namespace {
 
 std::array<const char*, 4> TemperatureItems(bool alternateWhites) {
     if (alternateWhites) {
@@ -61,7 +61,7 @@ struct Writer {
 };
 
 void WhiteLuminance(const ReportInputs& in, Writer& w) {
-    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(SummarySpace(in, true))];
+    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(ReportSummarySpace(in, true))];
     static const char* const kCriteria[4] = {"100cd/\u33A1\u00B120%  (80~120)", "100cd/\u33A1\u00B110%  (90~110)",
                                              "100cd/\u33A1\u00B15%  (95~105)", "100cd/\u33A1\u00B110%  (90~110)"};
     static const double kTolerance[4] = {20, 10, 5, 10};
@@ -80,7 +80,7 @@ void WhiteLuminance(const ReportInputs& in, Writer& w) {
 }
 
 void BlackLuminance(const ReportInputs& in, Writer& w) {
-    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(SummarySpace(in, false))];
+    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(ReportSummarySpace(in, false))];
     const double lv = r.colors[kResultBlack].lv;
     w.test(12, 12, "2", "Luminance of Black");
     Cell(w.sheet, 12, 4, "");
@@ -91,7 +91,7 @@ void BlackLuminance(const ReportInputs& in, Writer& w) {
 }
 
 void ColorTemperature(const ReportInputs& in, Writer& w) {
-    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(SummarySpace(in, true))];
+    const ColorSpaceResults& r = in.results->spaces[static_cast<size_t>(ReportSummarySpace(in, true))];
     const auto items = TemperatureItems(in.alternateWhites);
     const auto kelvins = TemperatureKelvins(in.alternateWhites);
     w.test(13, 20, "3", "Color Temperature");

@@ -59,7 +59,8 @@ std::string BuildTextReport(const CMeasure& page, const std::string& calibration
         out += "\n";
     }
 
-    if (!CellText(whiteList, 0, 4).empty()) {
+    // A blank cell (a load without gains, the list's "Clear") holds no measured temperature.
+    if (CellText(whiteList, 0, 4).find_first_not_of(" \t") != std::string::npos) {
         out += "\nCalibaration RGB gain data\n";
         for (size_t row = 0; row < 7; ++row) {
             out += Format("%s", CellText(whiteList, row, 0).c_str());

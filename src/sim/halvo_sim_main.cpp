@@ -1,5 +1,7 @@
 // halvo-sim: the simulated station served over pseudo-terminals, for end-to-end runs of the
 // real binaries. Prints one line per served device ("monitor /dev/pts/5") and runs until killed.
+// With --strict it also reports every frame the simulated monitor refused, as it happens, and
+// ends with a count and a failing exit status when there were any.
 
 #include <csignal>
 #include <cstdio>
@@ -15,13 +17,14 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+constexpr int kPtyTimingToleranceMs = 25;
 
 void OnSignal(int) {
     stopRequested = 1;
 }
 
 const char* kUsage =
-    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE]\n"
+    "usage: halvo-sim [--seed N] [--model TEXT] [--info BYTE] [--capability BYTE] [--strict]\n"
     "       halvo-sim --help | --version\n\n"
     "Serves the simulated Vorla monitor, a simulated CA-210 and a simulated K-10 on\n"
     "pseudo-terminals and prints one line per device: \"monitor <path>\", \"ca <path>\",\n"
@@ -29,7 +32,12 @@ const char* kUsage =
     "  --seed N          repeatable noise and factory data (default 1)\n"
     "  --model TEXT      the monitor's version text (default \"TXM-600-HD-S V1.02\")\n"
     "  --info BYTE       the model-info byte (default 0x90)\n"
-    "  --capability BYTE the extended query's answer byte (default 0x15)\n";
+    "  --capability BYTE the extended query's answer byte (default 0x15)\n"
+    "  --strict          report each frame the monitor refuses (a broken rule of the\n"
+    "                    protocol, or a frame sooner than the monitor can take it) on\n"
+    "                    stderr as \"halvo-sim: monitor: <ms> ms: <reason>: <bytes>\"; at\n"
+    "                    the end print \"halvo-sim: <N> protocol violations\" and exit with\n"
+    "                    status 1 when N > 0. The monitor refuses such frames either way.\n";
 
 bool ParseByte(const std::string& text, uint8_t& out) {
     char* end = nullptr;
@@ -56,6 +64,9 @@ int main(int argc, char** argv) {
     }
     sim::SimStationConfig config;
     config.monitor.drift = sim::DriftConfig::Realistic();
+    // The pseudo-terminals are read by polling: arrival times come a poll late now and then.
+    config.monitor.timingToleranceMs = kPtyTimingToleranceMs;
+    const bool strict = args.takeFlag("--strict");
     if (auto seed = args.takeOption("--seed")) {
         const auto v = cli::ParseLong(*seed);
         if (!v || *v < 0) {
@@ -88,6 +99,11 @@ int main(int argc, char** argv) {
 
     RealTimeScheduler clock;
     sim::SimStation station(clock, config);
+    if (strict) {
+        station.monitor().checker().onViolation = [](const sim::ProtocolViolation& v) {
+            std::fprintf(stderr, "halvo-sim: monitor: %s\n", v.text().c_str());
+        };
+    }
     sim::PtyServer server;
     std::string error;
     const std::string monitorPath = server.serve(station.monitorEndpoint(), &error);
@@ -114,6 +130,11 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     while (!stopRequested) {
         server.pump(1);
+    }
+    if (strict) {
+        const size_t n = station.monitor().checker().violationCount();
+        std::fprintf(stderr, "halvo-sim: %zu protocol violations\n", n);
+        return n > 0 ? 1 : 0;
     }
     return 0;
 }

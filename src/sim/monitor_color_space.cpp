@@ -233,7 +233,7 @@ std::array<double, 3> MonitorColorSpaces::panelCodes(const MonitorCalibration& r
 }
 
 std::optional<Bytes> MonitorColorSpaces::answerQuery(uint8_t code, const MonitorCalibration& ram,
-                                                     const PictureState& picture) const {
+                                                     const PictureState& picture, OffsetWordForm offsetWords) const {
     if (code != 0x16 && code != 0x17 && code != 0x18) {
         return std::nullopt;
     }
@@ -247,6 +247,9 @@ std::optional<Bytes> MonitorColorSpaces::answerQuery(uint8_t code, const Monitor
         std::array<int, 3> d{};
         for (size_t c = 0; c < 3; ++c) {
             d[c] = std::clamp(static_cast<int>(std::lround(s.k * offsetFrame_[c])), -512, 511);
+            if (offsetWords == OffsetWordForm::Bare10Bit) {
+                d[c] &= 0x3FF;
+            }
         }
         return Word(0xF7, {d[0], d[1], d[2]});
     }

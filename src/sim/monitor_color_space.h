@@ -17,8 +17,9 @@
 //   gains of the colour spaces into the EEPROM.
 // - "Get ColorSpace Input Luminance" answers (F3 89 lo hi) the 10-bit input code of the drawn
 //   level after the slot's white gains; "Get ColorSpace Offset" answers (F7 89, three words) the
-//   offsets in force as the monitor derives them, in its 10-bit domain, as 16-bit two's
-//   complement; "Get ColorSpace Output Luminance" the 10-bit code of the light shown.
+//   offsets in force as the monitor derives them, in its 10-bit domain: 10-bit two's complement,
+//   sign-extended to 16 bits or bare (MonitorConfig::offsetWords); "Get ColorSpace Output
+//   Luminance" the 10-bit code of the light shown.
 //
 // The processing of a slot. The white gains a = g / 255 are split into a balance
 // Bal = sum(w a) / max(a) (w: the channels' shares of the panel's white luminance), applied to the
@@ -44,6 +45,9 @@
 
 namespace halvo::sim {
 
+// The form of the offset words "Get ColorSpace Offset" answers with.
+enum class OffsetWordForm { SignExtended, Bare10Bit };
+
 inline constexpr size_t kColorTableBytes = 16 * 16 * 16 * 3;
 using ColorTable = std::array<int8_t, kColorTableBytes>;
 
@@ -57,7 +61,8 @@ public:
     bool handleCommand(uint8_t code, const Bytes& frame, MonitorCalibration& ram,
                        std::array<uint8_t, kMonitorEepromSize>& eeprom);
     // The answer to a colour-space query of class 0x89, nullopt for other queries.
-    std::optional<Bytes> answerQuery(uint8_t code, const MonitorCalibration& ram, const PictureState& picture) const;
+    std::optional<Bytes> answerQuery(uint8_t code, const MonitorCalibration& ram, const PictureState& picture,
+                                     OffsetWordForm offsetWords = OffsetWordForm::SignExtended) const;
 
     // Whether the picture passes a colour-space slot, and the panel codes it then gets.
     bool active(const PictureState& picture) const;

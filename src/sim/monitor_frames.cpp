@@ -45,13 +45,41 @@ std::optional<size_t> FrameLength(const uint8_t* d, size_t n) {
 }
 
 std::vector<Bytes> FrameSplitter::push(const uint8_t* data, size_t length, int64_t atMs) {
+    std::vector<Bytes> out;
+    for (Frame& f : push(data, length, static_cast<double>(atMs), 0.0, atMs)) {
+        out.push_back(std::move(f.bytes));
+    }
+    return out;
+}
+
+void FrameSplitter::discard(size_t from, size_t to, const char* why) {
+    if (from < to && discarded) {
+        discarded(Bytes(pending_.begin() + static_cast<long>(from), pending_.begin() + static_cast<long>(to)),
+                  pendingStartMs_[from], why);
+    }
+}
+
+void FrameSplitter::clear() {
+    discard(0, pending_.size(), "frame cut short: the line was purged before its rest came");
+    pending_.clear();
+    pendingStartMs_.clear();
+}
+
+std::vector<FrameSplitter::Frame> FrameSplitter::push(const uint8_t* data, size_t length, double startMs,
+                                                       double byteMs, int64_t atMs) {
     if (!pending_.empty() && atMs - lastByteAtMs_ > kStaleGapMs) {
-        pending_.clear();  // the rest of that frame never came
+        discard(0, pending_.size(), "frame cut short: its rest never came");
+        pending_.clear();
+        pendingStartMs_.clear();
     }
     lastByteAtMs_ = atMs;
     pending_.insert(pending_.end(), data, data + length);
-    std::vector<Bytes> frames;
+    for (size_t i = 0; i < length; ++i) {
+        pendingStartMs_.push_back(startMs + byteMs * static_cast<double>(i));
+    }
+    std::vector<Frame> frames;
     size_t start = 0;
+    size_t strayFrom = 0;
     while (start < pending_.size()) {
         const std::optional<size_t> len = FrameLength(pending_.data() + start, pending_.size() - start);
         if (!len) {
@@ -61,14 +89,20 @@ std::vector<Bytes> FrameSplitter::push(const uint8_t* data, size_t length, int64
             ++start;  // not the start of a frame
             continue;
         }
+        discard(strayFrom, start, "bytes that start no frame");
         if (pending_.size() - start < *len) {
+            strayFrom = start;
             break;
         }
-        frames.emplace_back(pending_.begin() + static_cast<long>(start),
-                            pending_.begin() + static_cast<long>(start + *len));
+        frames.push_back({Bytes(pending_.begin() + static_cast<long>(start),
+                                pending_.begin() + static_cast<long>(start + *len)),
+                          pendingStartMs_[start]});
         start += *len;
+        strayFrom = start;
     }
+    discard(strayFrom, start, "bytes that start no frame");
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(start));
+    pendingStartMs_.erase(pendingStartMs_.begin(), pendingStartMs_.begin() + static_cast<long>(start));
     return frames;
 }
 

@@ -43,16 +43,23 @@ void SimCa::command(const std::string& text, int64_t atMs) {
     }
     if (text == "MES") {
         const Xyz light = light_();
-        const double sum = light.X + light.Y + light.Z;
-        double x = sum > 0 ? light.X / sum : 0.0;
-        double y = sum > 0 ? light.Y / sum : 0.0;
-        double lv = light.Y;
-        // Chromaticity noise grows in the dark, as with any tristimulus sensor.
-        const double xyNoise = config_.xyNoise * std::sqrt(100.0 / std::max(lv, 0.5));
         std::normal_distribution<double> n(0.0, 1.0);
-        x += xyNoise * n(random());
-        y += xyNoise * n(random());
-        lv *= 1.0 + config_.lvNoise * n(random());
+        // The chromaticity comes from three filtered sensors, each the noisier the less light it
+        // gets (relative noise ~ 1 / sqrt(signal)). A white at 100 cd/m2 gives every channel
+        // about 100 and x, y a deviation of sqrt(6) / 9 of the channels' relative one; a dim
+        // white is as noisy in every channel, a saturated blue only in its weak Y (its x and y
+        // are mostly Z's, which is strong).
+        const double channelNoise = config_.xyNoise * 9.0 / std::sqrt(6.0);
+        const auto sensed = [&](double c) {
+            return c * (1.0 + channelNoise * std::sqrt(100.0 / std::max(c, 0.5)) * n(random()));
+        };
+        const double X = sensed(light.X);
+        const double Y = sensed(light.Y);
+        const double Z = sensed(light.Z);
+        const double sum = X + Y + Z;
+        const double x = sum > 0 ? X / sum : 0.0;
+        const double y = sum > 0 ? Y / sum : 0.0;
+        double lv = light.Y * (1.0 + config_.lvNoise * n(random()));
         lv = std::max(lv, 0.0);
         ++measurements_;
         const int delay = config_.measuringMs + (lv < 1.0 ? config_.lowLightExtraMs : 0);

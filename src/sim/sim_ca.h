@@ -17,7 +17,7 @@ namespace halvo::sim {
 struct SimCaConfig {
     int measuringMs = 200;       // from "MES" to the start of the answer
     int lowLightExtraMs = 100;   // more below 1 cd/m2
-    double xyNoise = 0.00015;    // standard deviation of x and y at 100 cd/m2 and above
+    double xyNoise = 0.00015;    // standard deviation of x and y of a white at 100 cd/m2 (more in the dark)
     double lvNoise = 0.001;      // relative standard deviation of Lv
     uint32_t seed = 11;
 };

@@ -13,6 +13,10 @@ constexpr int kFactoryPresets[] = {3200, 5400, 6500, 7000, 9300, 10000, 11000};
 SimMonitor::SimMonitor(const Clock& clock, const PanelModel& panel, const MonitorConfig& config)
     : SimSerialDevice(clock, config.seed), panel_(panel), config_(config), colorSpaces_(panel) {
     inputs_.drift = config.drift;
+    checker_.setTimingToleranceMs(config.timingToleranceMs);
+    splitter_.discarded = [this](const Bytes& bytes, double startMs, const char* why) {
+        checker_.discarded(bytes, startMs, why);
+    };
     // A factory EEPROM: repeatable contents, with the factory calibration stored in it.
     std::mt19937 fill(config.seed * 2654435761u);
     for (uint8_t& b : eeprom_) {
@@ -51,6 +55,7 @@ void SimMonitor::powerCycle() {
     calibrationExecution_ = 0;
     poweredOnAtMs_ = clock().nowMs();
     colorSpaces_.powerCycle();
+    checker_.powerCycle();
     onPurge();
 }
 
@@ -121,8 +126,8 @@ Xyz SimMonitor::emitted(double px, double py) const {
 }
 
 void SimMonitor::onBytes(const uint8_t* data, size_t length, int64_t atMs) {
-    for (const Bytes& frame : splitter_.push(data, length, atMs)) {
-        handle(frame, atMs);
+    for (const FrameSplitter::Frame& frame : splitter_.push(data, length, arrivalStartMs(), byteTimeMs(), atMs)) {
+        handle(frame.bytes, frame.startMs, atMs);
     }
 }
 
@@ -134,11 +139,14 @@ void SimMonitor::answer(const Bytes& bytes, int64_t atMs) {
     send(bytes.data(), bytes.size(), atMs + config_.responseLatencyMs);
 }
 
-void SimMonitor::handle(const Bytes& f, int64_t atMs) {
-    ++framesHandled_;
+void SimMonitor::handle(const Bytes& f, double startMs, int64_t atMs) {
     if (recording_) {
         received_.push_back({atMs, f});
     }
+    if (!checker_.take(f, startMs)) {
+        return;
+    }
+    ++framesHandled_;
     const size_t n = f.size();
     if (f[0] == 0x05) {
         answer({0xF1, 0x82}, atMs);  // serial mode changed
@@ -176,7 +184,7 @@ void SimMonitor::handleCommand(uint8_t cls, uint8_t code, const Bytes& f, int64_
     const size_t n = f.size();
     const auto arg = [&](size_t i) -> int { return 5 + i < n ? f[5 + i] : 0; };
     if (cls == 0x89) {
-        if (const std::optional<Bytes> reply = colorSpaces_.answerQuery(code, ram_, picture_)) {
+        if (const std::optional<Bytes> reply = colorSpaces_.answerQuery(code, ram_, picture_, config_.offsetWords)) {
             answer(*reply, atMs);
             return;
         }

@@ -34,6 +34,10 @@
 // - The colour-space commands, the RGB offsets and the colour-space tables: see
 //   monitor_color_space.h.
 // Everything else is accepted and kept as state for later use.
+//
+// Before any of that, every frame passes the protocol checker (protocol_checker.h): a frame
+// that breaks the protocol, or reaches the monitor before it can take it, does nothing, and the
+// violation is kept for the tests and for halvo-sim --strict.
 
 #include <array>
 #include <cstdint>
@@ -48,6 +52,7 @@
 #include "sim/monitor_inputs.h"
 #include "sim/monitor_pipeline.h"
 #include "sim/panel_model.h"
+#include "sim/protocol_checker.h"
 #include "sim/sim_serial_device.h"
 
 namespace halvo::sim {
@@ -60,7 +65,13 @@ struct MonitorConfig {
     int backlight = 100;
     int responseLatencyMs = 4;  // firmware time before an answer starts
     DriftConfig drift;          // the panel's drift from power-on (none unless asked for)
+    // How "Get ColorSpace Offset" words carry their 10-bit values: sign-extended to 16 bits (-1 as
+    // FF FF), or bare (-1 as FF 03), as some firmware sends them.
+    OffsetWordForm offsetWords = OffsetWordForm::SignExtended;
     uint32_t seed = 1;
+    // How much sooner than the protocol allows a frame may arrive and still be taken: 0 on the
+    // virtual clock; over a pseudo-terminal the reader's polling makes arrival times jitter.
+    int timingToleranceMs = 0;
 };
 
 class SimMonitor : public SimSerialDevice {
@@ -99,11 +110,14 @@ public:
     // Inputs, the monitor's own ADC calibration, and panel drift (monitor_inputs.h).
     MonitorInputs& inputs() { return inputs_; }
     size_t framesHandled() const { return framesHandled_; }
+    // What the monitor made of the frames it got: the protocol violations.
+    ProtocolChecker& checker() { return checker_; }
+    const ProtocolChecker& checker() const { return checker_; }
     const MonitorColorSpaces& colorSpaces() const { return colorSpaces_; }
     const PictureState& picture() const { return picture_; }
 
     // Every frame received, with the time its last byte arrived, while recording is on (tests
-    // assert the exact wire traffic with it).
+    // assert the exact wire traffic with it). Frames the checker refused are among them.
     struct ReceivedFrame {
         int64_t atMs;
         Bytes bytes;
@@ -117,7 +131,7 @@ protected:
     void onPurge() override { splitter_.clear(); }
 
 private:
-    void handle(const Bytes& frame, int64_t atMs);
+    void handle(const Bytes& frame, double startMs, int64_t atMs);
     void handleCommand(uint8_t cls, uint8_t code, const Bytes& frame, int64_t atMs);
     void answer(std::initializer_list<uint8_t> bytes, int64_t atMs);
     void answer(const Bytes& bytes, int64_t atMs);
@@ -128,6 +142,7 @@ private:
     const PanelModel& panel_;
     MonitorConfig config_;
     FrameSplitter splitter_;
+    ProtocolChecker checker_;
     std::array<uint8_t, kEepromSize> eeprom_{};
     MonitorCalibration ram_;
     MonitorColorSpaces colorSpaces_;

@@ -34,6 +34,7 @@ void SimSerialDevice::receive(const uint8_t* data, size_t length) {
     }
     const double now = static_cast<double>(clock_.nowMs());
     const double start = std::max(now, inputFreeAtMs_);
+    arrivalStartMs_ = start;
     inputFreeAtMs_ = start + byteTimeMs() * static_cast<double>(length);
     onBytes(data, length, static_cast<int64_t>(std::ceil(inputFreeAtMs_)));
 }

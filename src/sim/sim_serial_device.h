@@ -47,6 +47,8 @@ public:
 protected:
     // The device got bytes; `atMs` is when the last of them arrived.
     virtual void onBytes(const uint8_t* data, size_t length, int64_t atMs) = 0;
+    // When the first of the bytes onBytes is handed began to arrive (they follow at byteTimeMs).
+    double arrivalStartMs() const { return arrivalStartMs_; }
     virtual void onPurge() {}
     // Queues an answer that starts coming down the line at `startMs` (faults applied).
     void send(const uint8_t* data, size_t length, int64_t startMs);
@@ -63,6 +65,7 @@ private:
     SerialFaults faults_;
     std::deque<TimedByte> output_;
     double inputFreeAtMs_ = 0.0;  // when the line from the station is idle again
+    double arrivalStartMs_ = 0.0;
     double outputFreeAtMs_ = 0.0;
     int32_t baud_ = 9600;
     bool open_ = false;

@@ -24,6 +24,9 @@ std::optional<std::string> ChannelPrefix(int channel) {
 void StationLog::logMessage(const std::string& text, int channel) {
     const std::optional<std::string> prefix = ChannelPrefix(channel);
     if (!prefix) {
+        for (LogListener* l : listeners_) {
+            l->onDebugLine(text);
+        }
         return;
     }
     const std::string entry = *prefix + text + "\n";

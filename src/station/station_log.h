@@ -25,6 +25,8 @@ public:
     virtual ~LogListener() = default;
     virtual void onLogAppended(const std::string& entry) = 0;
     virtual void onLogCleared() = 0;
+    // A debug-channel line: never part of the log, for a listener that traces (the text only).
+    virtual void onDebugLine(const std::string& text) { (void)text; }
 };
 
 class StationLog {

@@ -42,6 +42,23 @@ public:
     virtual void noticesChanged(const NoticeState& notices) = 0;
     // Page models or main-window state changed: redraw what shows them.
     virtual void refresh() = 0;
+
+    // A file is being read or written, or a report put together: the front end shows that it is
+    // busy (a wait cursor) until the matching end. Pairs may nest.
+    virtual void beginBusy() {}
+    virtual void endBusy() {}
+};
+
+// Busy for as long as it lives.
+class BusyScope {
+public:
+    explicit BusyScope(StationUi& ui) : ui_(ui) { ui_.beginBusy(); }
+    ~BusyScope() { ui_.endBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    StationUi& ui_;
 };
 
 // A StationUi that asks nobody: messages are kept, questions answered No, dialogs cancelled,
@@ -63,6 +80,8 @@ public:
     void stopSound() override { ++soundsStopped; }
     void noticesChanged(const NoticeState& n) override { notices = n; }
     void refresh() override { ++refreshes; }
+    void beginBusy() override { ++busyDepth; }
+    void endBusy() override { --busyDepth; }
 
     std::vector<std::string> messages;
     bool yesAnswer = false;
@@ -74,6 +93,7 @@ public:
     int soundsStopped = 0;
     NoticeState notices;
     int refreshes = 0;
+    int busyDepth = 0;
 };
 
 // Pages post operator commands, (group, item) pairs, to the controller, which carries them out

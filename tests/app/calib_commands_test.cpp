@@ -70,18 +70,24 @@ TEST_F(CalibCommands, WhitePointMarksAndListLength) {
 
     Ccalib& page = station->calib();
     page.tenBit = true;
+    // "Color Space" checked: six entries, and the posted 8/2 leaves it so (a colour-space run
+    // calibrates no 11000 K).
+    page.onWhiteRowChecked(6, false);
+    run(0);
     page.onColorSpaceToggled(true);
     EXPECT_EQ(page.whiteList.rows.size(), 6u);
     run(0);  // the posted 8/2
+    EXPECT_EQ(station->whiteEntryCount, 6);
+    EXPECT_EQ(page.whiteList.rows.size(), 6u);
+
+    // Cleared: 11000 K comes back, checked and marked.
+    page.onColorSpaceToggled(false);
+    run(0);
     EXPECT_EQ(station->whiteEntryCount, 7);
     ASSERT_EQ(page.whiteList.rows.size(), 7u);
     EXPECT_EQ(page.whiteList.rows[6].cells[0], "11000K");
     EXPECT_TRUE(page.whiteList.rows[6].checked);
-
-    page.loadedData = true;
-    station->handleOperatorCommand(8, 2);
-    EXPECT_EQ(station->whiteEntryCount, 6);
-    EXPECT_EQ(page.whiteList.rows.size(), 6u);
+    EXPECT_TRUE(station->whiteTargets[6].chosen);
 }
 
 TEST_F(CalibCommands, ShownColorSpaceTargetsFollowTheListsSelection) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/station_fixture.h"
+#include "colorimetry/evaluation.h"
 
 namespace halvo {
 namespace {
@@ -43,6 +44,8 @@ protected:
 TEST_F(K10Station, ConnectFillsTheCalFileListAndReadingsComeFromTheDevicesRecord) {
     initK10();
     station->setup().deviationX.text = "10";
+    station->setup().deviationY.text = "-20";
+    station->setup().deviationLv.text = "5";
     connectK10();
     EXPECT_TRUE(logHas("SYS:Open K10 Serial num(210400123)\n")) << station->log().text();
     EXPECT_TRUE(logHas("SYS:0\n"));
@@ -64,12 +67,24 @@ TEST_F(K10Station, ConnectFillsTheCalFileListAndReadingsComeFromTheDevicesRecord
     EXPECT_GE(readings, 4);
     EXPECT_EQ(n5Sent() - askedBefore, 2 * readings);  // every measurement asks twice
     EXPECT_TRUE(station->links().instrumentAlive());
-    // The record stays the device's; only the reading on the list carries the offsets.
+    // One reading agrees with itself: the offsets reach every field, not only x and y. The
+    // device's own values (raw, ranges, averaging) stay as it measured them.
     const ColorimetricRecord& record = station->currentRecord;
+    const ColorReading& shown = station->currentReading;
     EXPECT_GT(record.rawY, 100.0);
     EXPECT_EQ(record.averagedCount, 1);
-    EXPECT_NEAR(station->currentReading.x, record.x + 0.001, 1e-12);
-    EXPECT_EQ(station->currentReading.lv, record.Y);
+    EXPECT_NEAR(shown.lv, record.rawY + 5.0, 1e-9);
+    EXPECT_NEAR(record.x, shown.x, 1e-12);
+    EXPECT_NEAR(record.y, shown.y, 1e-12);
+    const ColorimetricRecord expected = EvaluateXyY(shown.x, shown.y, shown.lv);
+    EXPECT_NEAR(shown.u, expected.u, 1e-12);
+    EXPECT_NEAR(shown.vp, expected.vp, 1e-12);
+    EXPECT_NEAR(record.duv, expected.duv, 1e-12);
+    EXPECT_EQ(shown.cct, static_cast<int32_t>(expected.cct));
+    // Without a matrix the device's X, Y, Z are its raw ones.
+    const double sum = record.rawX + record.rawY + record.rawZ;
+    EXPECT_NEAR(shown.x, record.rawX / sum + 0.0010, 1e-12);
+    EXPECT_NEAR(shown.y, record.rawY / sum - 0.0020, 1e-12);
 }
 
 TEST_F(K10Station, TheMatrixChosenOnTheSetupPageCorrectsTheReadingsAndSurvivesAReconnect) {
@@ -110,6 +125,22 @@ TEST_F(K10Station, TheMatrixChosenOnTheSetupPageCorrectsTheReadingsAndSurvivesAR
     EXPECT_EQ(station->setup().calFile.selected, 1);
     EXPECT_TRUE(logHas("SYS:1\n"));
     EXPECT_EQ(station->k10()->matrixInUse(), 1);
+}
+
+TEST_F(K10Station, AMeasurementWaitChangedWhileConnectedTakesEffectAtTheNextTrigger) {
+    initK10();
+    connectK10();
+    std::vector<int64_t> at;
+    station->readingObserver = [&] { at.push_back(scheduler.nowMs()); };
+    run(5000);
+    ASSERT_GE(at.size(), 3u);
+    const int64_t before = at.back() - at[at.size() - 2];
+    station->setup().onCalibrationOptionEnter(halvo::Setup::kMeasurementWait, "2350");
+    at.clear();
+    run(12000);
+    ASSERT_GE(at.size(), 3u);
+    // The device's own exchange time is the same; only the wait after it grew by 2000 ms.
+    EXPECT_EQ(at.back() - at[at.size() - 2], before + 2000);
 }
 
 TEST_F(K10Station, ADeviceTheDriverStillHoldsLeavesTheInstrumentUnconnected) {

@@ -54,6 +54,23 @@ TEST_F(Cycle, ContinuousMeasurementReadsEveryWaitPlusHalfASecond) {
     }
 }
 
+// The wait can only be edited while connected: the next trigger must use the value shown.
+TEST_F(Cycle, AMeasurementWaitChangedWhileConnectedTakesEffectAtTheNextTrigger) {
+    init();
+    connect();
+    std::vector<int64_t> at;
+    station->readingObserver = [&] { at.push_back(scheduler.nowMs()); };
+    run(3000);
+    station->setup().onCalibrationOptionEnter(halvo::Setup::kMeasurementWait, "1200");
+    ASSERT_EQ(station->setup().measurementWaitMs(), 1200);
+    at.clear();
+    run(10000);
+    ASSERT_GE(at.size(), 4u);
+    for (size_t i = 2; i < at.size(); ++i) {
+        EXPECT_EQ(at[i] - at[i - 1], 1200 + 500);
+    }
+}
+
 TEST_F(Cycle, SingleMeasurementTakesOneReadingAndReturnsToIdle) {
     init();
     connect();

@@ -143,28 +143,107 @@ TEST_F(Commands, CompletionCountsDownFifteenSecondsThenSavesToEeprom) {
     EXPECT_GE(ui.soundsStopped, 1);
 }
 
-TEST_F(Commands, CompletionOkSavesAtOnceAndCancelSavesNothing) {
-    init();
-    connect();
-    station->onContinuouslyToggled(false);
-    run(2000);
-    sim->monitor().recordFrames(true);
-    station->calibrationCompleted();
-    run(3000);
-    station->onCompletionCancel();
-    run(20000);
-    for (const std::string& f : monitorFrames()) {
-        EXPECT_NE(f.rfind("F5 88 00 FE 04", 0), 0u) << f;
+int SaveFrames(const std::vector<std::string>& frames) {
+    int n = 0;
+    for (const std::string& f : frames) {
+        n += f == "F5 88 00 FE 04 FF" ? 1 : 0;
     }
+    return n;
+}
+
+class Completion : public Commands {
+protected:
+    // Connected and idle, the monitor's frames recorded from here, and a calibration completed.
+    void completeACalibration(bool audioAlarm = false) {
+        init();
+        connect();
+        station->onContinuouslyToggled(false);
+        run(2000);
+        station->setup().audioAlarm.checked = audioAlarm;
+        sim->monitor().recordFrames(true);
+        station->calibrationCompleted();
+    }
+};
+
+TEST_F(Completion, OkSavesAtOnceAndCancelOnlySilencesTheNotice) {
+    completeACalibration(true);
+    run(3000);
+    const int stopped = ui.soundsStopped;
+    station->onCompletionCancel();
+    EXPECT_FALSE(ui.notices.completionOpen);
+    EXPECT_GT(ui.soundsStopped, stopped);
+    EXPECT_TRUE(scheduler.isArmed(kTimerCountdown)) << "Cancel leaves the countdown running";
+    run(11000);
+    EXPECT_EQ(SaveFrames(monitorFrames()), 0);
+    run(2000);
+    EXPECT_EQ(SaveFrames(monitorFrames()), 1) << "the countdown stores the calibration by itself";
+
     station->calibrationCompleted();
     run(2000);
     station->onCompletionOk();
     run(100);
-    bool saved = false;
-    for (const std::string& f : monitorFrames()) {
-        saved = saved || f == "F5 88 00 FE 04 FF";
-    }
-    EXPECT_TRUE(saved);
+    EXPECT_EQ(SaveFrames(monitorFrames()), 2);
+    EXPECT_FALSE(scheduler.isArmed(kTimerCountdown));
+    run(20000);
+    EXPECT_EQ(SaveFrames(monitorFrames()), 2) << "stored once";
+}
+
+TEST_F(Completion, AnOkRefusedWhileTheMonitorIsDownLeavesTheCountdownToStoreTheCalibration) {
+    completeACalibration();
+    sim->monitor().faults().silent = true;
+    run(3000);
+    ASSERT_FALSE(station->links().monitorAlive());
+    station->onClearLog();
+    station->onCompletionOk();
+    run(10);
+    EXPECT_EQ(station->log().text(), "SYS:Monitor is not connected.\n");
+    EXPECT_TRUE(scheduler.isArmed(kTimerCountdown));
+    sim->monitor().faults().silent = false;
+    run(14000);
+    EXPECT_TRUE(station->links().monitorAlive());
+    EXPECT_EQ(SaveFrames(monitorFrames()), 1);
+}
+
+TEST_F(Completion, ADisconnectDuringTheCountdownSaysTheCalibrationWasNotStored) {
+    completeACalibration();
+    run(5000);
+    station->onConnectClicked(false);
+    EXPECT_FALSE(scheduler.isArmed(kTimerCountdown));
+    EXPECT_FALSE(ui.notices.completionOpen);
+    EXPECT_NE(station->log().text().find("SYS:The calibration was not stored in the monitor's EEPROM; the monitor loses it when switched "
+                                           "off.\n"), std::string::npos);
+    run(20000);
+    // Nothing more: neither the save nor a ping loop over the closed links.
+    EXPECT_FALSE(scheduler.isArmed(kTimerTrigger));
+    EXPECT_EQ(SaveFrames(monitorFrames()), 0);
+}
+
+TEST_F(Commands, AReconnectForgetsThePresetAndTheAgingOfTheLastConnection) {
+    init();
+    connect();
+    run(2000);
+    Ccalib& page = station->calib();
+    page.onWhiteRowSelected(2);
+    station->handleOperatorCommand(2, 4);
+    station->setup().agingTime.text = "60";
+    station->setup().measurePeriod.text = "1";
+    station->setup().onAgingStart();
+    run(3000);
+    ASSERT_EQ(station->task().CalibrationState, kTaskAging);
+    ASSERT_EQ(station->setup().agingButtonText, "Stop");
+
+    station->onConnectClicked(false);
+    EXPECT_EQ(station->setup().agingButtonText, "Start");
+    connect();
+    run(2000);
+    station->onClearLog();
+    station->handleOperatorCommand(2, 4);
+    EXPECT_NE(station->log().text().find("Set color temperature(6500)\n"), std::string::npos)
+        << "another monitor may have another preset selected";
+    station->setup().onAgingStart();
+    run(100);
+    EXPECT_EQ(station->task().CalibrationState, kTaskAging) << "Start starts";
+    EXPECT_EQ(station->setup().agingButtonText, "Stop");
 }
 
 TEST_F(Commands, FailureReturnsTheMonitorToNormalAndTheStationToIdle) {
@@ -192,11 +271,23 @@ TEST_F(Commands, ATaskWithoutAProcedureIsReportedAndTheCycleGoesOn) {
     station->task().CalibrationState = 99;  // a code no procedure answers to
     run(3000);
     EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
-    EXPECT_NE(station->log().text().find("SYS:Task 99 is not available in this build.\n"), std::string::npos);
+    EXPECT_NE(station->log().text().find("SYS:Unknown task 99.\n"), std::string::npos) << station->log().text();
     int readings = 0;
     station->readingObserver = [&] { ++readings; };
     run(3000);
     EXPECT_GT(readings, 0);
+}
+
+TEST_F(Commands, CommandsNoPageSendsAreNamedUnknown) {
+    init();
+    station->onClearLog();
+    station->handleOperatorCommand(6, 1);
+    station->handleOperatorCommand(2, 99);
+    station->handleOperatorCommand(8, 5);
+    station->handleOperatorCommand(1, 9);
+    EXPECT_EQ(station->log().text(),
+              "SYS:Unknown command (6, 1).\nSYS:Unknown command (2, 99).\nSYS:Unknown command (8, 5).\n"
+              "SYS:Unknown command (1, 9).\n");
 }
 
 TEST_F(Commands, SavingTheLogWritesCrLfLinesUnderTheChosenName) {

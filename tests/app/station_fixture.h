@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/halvo_dlg.h"
 #include "sim/sim_station.h"
+#include "support/wire_check.h"
 
 namespace halvo::test {
 
@@ -32,6 +35,9 @@ protected:
     }
     void TearDown() override {
         station.reset();
+        if (sim) {
+            ExpectViolations(sim->monitor(), expectedViolations);
+        }
         sim.reset();
         std::filesystem::remove_all(directory);
     }
@@ -49,6 +55,12 @@ protected:
         ASSERT_TRUE(scheduler.runUntil([this] { return !scheduler.isArmed(kTimerIdentify); }, 10000));
     }
     void run(int64_t ms) { scheduler.runFor(ms); }
+    // After a frame the test sent the monitor itself: a blocking wait, as the station's own waits
+    // are, for at least ms and for as long as the monitor is busy with the frame.
+    void waitForMonitor(int64_t ms) {
+        const auto ready = static_cast<int64_t>(std::ceil(sim->monitor().checker().readyAtMs()));
+        scheduler.sleep(std::max(ms, ready - scheduler.nowMs()));
+    }
 
     // Frames the monitor received since recording started, as hex strings.
     std::vector<std::string> monitorFrames() {
@@ -58,6 +70,9 @@ protected:
         }
         return out;
     }
+
+    // What the simulated monitor is to have refused by the end of the test, reason by reason.
+    std::vector<std::string> expectedViolations;
 
     VirtualScheduler scheduler;
     QuietStationUi ui;

@@ -500,5 +500,124 @@ TEST_F(Verification, SaveAsWritesTheChosenFormAndSaysWhenItCannot) {
     EXPECT_FALSE(std::filesystem::exists(directory + "/missing"));
 }
 
+TEST_F(Verification, AReconnectToTheNextMonitorStartsItsReportWithNothingMeasured) {
+    firstModel();
+    ready();
+    choose(true, false, false, false);
+    ASSERT_TRUE(station->startOrStopMeasurement());
+    ASSERT_TRUE(finish());
+    ASSERT_GT(results(0).gammaValue, 1.5);
+
+    station->onConnectClicked(false);
+    connect();
+    station->onCalIdEnter("NEXT00002");
+    EXPECT_EQ(results(0).gammaValue, kNotMeasured);
+    for (const ColorReading& g : results(0).gamma) {
+        EXPECT_EQ(g.lv, kNotMeasured);
+    }
+    ui.savePath = directory + "/next.txt";
+    station->handleOperatorCommand(1, 3);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(directory + "/next.txt", text, nullptr));
+    EXPECT_NE(text.find("NEXT00002"), std::string::npos);
+    EXPECT_NE(text.find("ColorSpace : Native\r\nGamma\t \r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\u0433="), std::string::npos) << "no gamma of the last monitor";
+}
+
+}  // namespace
+}  // namespace halvo
+
+namespace halvo {
+namespace {
+
+// Keeps what it was asked to lay out instead of drawing it.
+class RecordingCertificateWriter : public CertificateWriter {
+public:
+    bool writePdf(const Certificate& c, const std::string& path, std::string* error) override {
+        certificates.push_back(c);
+        paths.push_back(path);
+        return WriteFileAtomically(path, "%PDF-1.4\n", error);
+    }
+    std::vector<Certificate> certificates;
+    std::vector<std::string> paths;
+};
+
+// A first-model monitor verified in BT.709 for gamma and colours.
+class CertificateVerification : public Verification {
+protected:
+    bool verified() {
+        firstModel();
+        ready();
+        chooseSpaces({1});
+        choose(true, true, false, false);
+        return station->startOrStopMeasurement() && finish();
+    }
+};
+
+TEST_F(CertificateVerification, SaveAsOffersTheCertificateAndSaysWhenNoneCanBeDrawn) {
+    ASSERT_TRUE(verified());
+    EXPECT_NE(std::string(kReportFilter).find("|Save Certificate (*.pdf)|*.pdf||"), std::string::npos);
+
+    ui.savePath = directory + "/VRL1.pdf";
+    station->handleOperatorCommand(1, 3);
+    ASSERT_EQ(ui.messages.size(), 1u) << "a build without the window cannot draw it";
+    EXPECT_EQ(ui.messages.back(), "This station cannot draw certificates (it was built without the window).");
+    EXPECT_FALSE(std::filesystem::exists(directory + "/VRL1.pdf"));
+
+    RecordingCertificateWriter writer;
+    station->certificateWriter = &writer;
+    station->stationName = "Bay 3";
+    station->setup().serialNumber.text = "SN4711";
+    station->handleOperatorCommand(1, 3);
+    ASSERT_EQ(writer.certificates.size(), 1u);
+    EXPECT_EQ(writer.paths[0], directory + "/VRL1.pdf");
+    const Certificate& c = writer.certificates[0];
+    EXPECT_EQ(c.model, "TXM-300");
+    EXPECT_EQ(c.firmware, "V2.10");
+    EXPECT_EQ(c.serialNumber, "SN4711");
+    EXPECT_EQ(c.stationName, "Bay 3");
+    EXPECT_EQ(c.instrument, station->window().instrumentName);
+    EXPECT_FALSE(c.hasBefore) << "no calibration preceded this verification";
+    ASSERT_EQ(c.patches.size(), 1u);
+    EXPECT_EQ(c.patches[0].colorSpace, 1);
+    EXPECT_GT(c.patches[0].meanDeltaE2000, 0.0);
+    ui.savePath.reset();
+}
+
+TEST_F(CertificateVerification, ACalibrationStartedFromAVerificationPutsThatOneBesideTheNext) {
+    ASSERT_TRUE(verified());
+    RecordingCertificateWriter writer;
+    station->certificateWriter = &writer;
+
+    // The operator calibrates; its last procedure hands over to the verification.
+    station->calib().onGammaToggled(true);
+    station->handleOperatorCommand(2, 2);
+    ASSERT_TRUE(station->calib().running) << station->log().text();
+    station->setup().measurementAfterCalibration.checked = true;
+    station->task().CalibrationState = kTaskWhitePoint;
+    station->calibrationCompleted();
+    ASSERT_TRUE(page().running);
+    ASSERT_TRUE(finish());
+
+    ui.savePath = directory + "/after.pdf";
+    station->handleOperatorCommand(1, 3);
+    ASSERT_EQ(writer.certificates.size(), 1u) << (ui.messages.empty() ? "" : ui.messages.back());
+    const Certificate& c = writer.certificates[0];
+    EXPECT_TRUE(c.hasBefore);
+    EXPECT_EQ(c.measuredBefore, c.measuredItems);
+    size_t paired = 0;
+    for (const CertificateItem& it : c.items) {
+        paired += it.inBefore && it.beforeVerdict != Verdict::NotMeasured ? 1 : 0;
+    }
+    EXPECT_EQ(static_cast<int>(paired), c.measuredItems);
+
+    // Another monitor: what the first one was before its calibration says nothing about it.
+    station->calibrationId = "OTHER0001";
+    station->handleOperatorCommand(1, 3);
+    ASSERT_EQ(writer.certificates.size(), 2u);
+    EXPECT_FALSE(writer.certificates[1].hasBefore);
+    ui.savePath.reset();
+}
+
 }  // namespace
 }  // namespace halvo

@@ -204,11 +204,13 @@ TEST(CalFileReader, SingleLevelFormFillsLevelZeroOfAllFiveSpaces) {
     EXPECT_EQ(load.data.entry(kBt709, kSlotWhite, 1).r, 0) << "other levels stay as reset";
 }
 
-TEST(CalFileReader, LevelCountCountsOnlyValidBt709WhiteLevels) {
+TEST(CalFileReader, LevelCountCountsOnlyValidWhiteLevels) {
     CalibrationData d = SampleData(true);
-    d.entry(kBt709, kSlotWhite, 3).reading.x = 0.0;
-    d.entry(kBt709, kSlotWhite, 3).reading.y = 0.0;
-    d.entry(kBt709, kSlotWhite, 7).reading.y = 0.95;
+    for (const int space : {kBt709, kEbu}) {
+        d.entry(space, kSlotWhite, 3).reading.x = 0.0;
+        d.entry(space, kSlotWhite, 3).reading.y = 0.0;
+        d.entry(space, kSlotWhite, 7).reading.y = 0.95;
+    }
     const CalFileLoad load = ReadCalFile(WriteCalFile(d), "id");
     EXPECT_EQ(load.data.levelCount, 6);
     EXPECT_TRUE(load.levelChecked);
@@ -223,6 +225,28 @@ TEST(CalFileReader, LevelCountCountsOnlyValidBt709WhiteLevels) {
     EXPECT_FALSE(plain.colorSpaceRefused);
 }
 
+TEST(CalFileReader, LevelCountComesFromWhicheverSpacesTheFileHolds) {
+    // SMPTE-C alone at three levels (0, 3 and 6), as a run without BT.709 saves it.
+    CalibrationData d = SampleData(true);
+    d.colorSpaceMask = 1u << kSmpteC;
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (level != 0 && level != 3 && level != 6) {
+            d.entry(kSmpteC, kSlotWhite, level).reading = ColorReading{};
+        }
+    }
+    const CalFileLoad load = ReadCalFile(WriteCalFile(d), "id");
+    EXPECT_EQ(load.data.colorSpaceMask, 1u << kSmpteC);
+    EXPECT_EQ(load.data.levelCount, 3);
+    EXPECT_TRUE(load.levelChecked);
+
+    // Two spaces that both hold the same levels count them once.
+    d.colorSpaceMask = 1u << kSmpteC | 1u << kNtsc;
+    for (int level = 0; level < kLevelCount; ++level) {
+        d.entry(kNtsc, kSlotWhite, level).reading = d.entry(kSmpteC, kSlotWhite, level).reading;
+    }
+    EXPECT_EQ(ReadCalFile(WriteCalFile(d), "id").data.levelCount, 3);
+}
+
 TEST(CalFileReader, TargetGammaChoosesTheRadio) {
     const std::string valid = WriteCalFile(SampleData(false));
     EXPECT_DOUBLE_EQ(ReadCalFile(valid, "id").data.targetGamma, 2.35);
@@ -232,6 +256,14 @@ TEST(CalFileReader, TargetGammaChoosesTheRadio) {
     const CalFileLoad none = ReadCalFile(Replace(valid, "T,2.35\r\n", ""), "id");
     EXPECT_FALSE(none.targetGammaRead);
     EXPECT_FALSE(none.data.gammaPresent);
+
+    // A set whose gamma was never calibrated still writes its target gamma; it holds no gamma
+    // table, and a copy must not send one.
+    CalibrationData uncalibrated = SampleData(false);
+    uncalibrated.gammaTable.fill(0);
+    const CalFileLoad without = ReadCalFile(WriteCalFile(uncalibrated), "id");
+    EXPECT_TRUE(without.targetGammaRead);
+    EXPECT_FALSE(without.data.gammaPresent);
 }
 
 TEST(CalFileReader, OutOfRangeAndMalformedLinesAreIgnoredWithAWarning) {
@@ -289,9 +321,16 @@ TEST(CalFileReader, UniformityRowAndSettingsRules) {
     const std::string old = Replace(valid, "V,130,141,152,163,174,185,196,207,218,229", "V,5,6,7");
     const CalFileLoad shortLine = ReadCalFile(Replace(old, "X,9.90", "X,7.30"), "id");
     EXPECT_EQ(shortLine.data.uniformity, (UniformitySettings{5, 6, 0, 0, 0, 0, 0, 0, 0, 0}));
-    // A 10-bit line with all ten values comes back whole whatever the version.
-    const CalFileLoad ten = ReadCalFile(Replace(valid, "X,9.90", "X,1.00"), "id");
+    // Ten values are read only from a 10-bit file above version 7.3; any other file gives back
+    // bytes 0 and 1 however many values its line holds.
+    const CalFileLoad ten = ReadCalFile(Replace(valid, "X,9.90", "X,7.31"), "id");
     EXPECT_EQ(ten.data.uniformity, SampleData(false).uniformity);
+    for (const char* version : {"X,7.30", "X,1.00", "X,0.00"}) {
+        const CalFileLoad two = ReadCalFile(Replace(valid, "X,9.90", version), "id");
+        EXPECT_EQ(two.data.uniformity, (UniformitySettings{130, 141, 0, 0, 0, 0, 0, 0, 0, 0})) << version;
+    }
+    const CalFileLoad eightBit = ReadCalFile(Replace(valid, "P,1", "P,0"), "id");
+    EXPECT_EQ(eightBit.data.uniformity, (UniformitySettings{130, 141, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(CalFileReader, LutBlocksStayInsideTheirTables) {

@@ -133,8 +133,21 @@ TEST_F(CalibPage, TargetBoxesAndPriorityToggle) {
     page.onTargetBoxToggled(kEbu, true);
     EXPECT_TRUE(page.colorTargetList.enabled);
     EXPECT_EQ(page.colorSpaceList.items.size(), 5u);
+    EXPECT_EQ(page.data.colorSpaceMask, 1 << kEbu) << "the boxes rebuild the mask";
     page.collectIntoData();
     EXPECT_EQ(page.data.colorSpaceMask, 1 << kEbu);
+
+    // Checking "Color Space" again chooses all five spaces, whatever the boxes held before.
+    page.onColorSpaceToggled(false);
+    page.onColorSpaceToggled(true);
+    for (const CheckControl& box : page.targetBoxes) {
+        EXPECT_TRUE(box.checked);
+    }
+    EXPECT_EQ(page.data.colorSpaceMask, 31);
+    EXPECT_EQ(page.colorSpaceList.items.size(), 5u);
+    EXPECT_TRUE(page.colorTargetList.enabled);
+    page.collectIntoData();
+    EXPECT_EQ(page.data.colorSpaceMask, 31);
 
     page.onColorPriorityToggled(true);
     EXPECT_EQ(page.colorPriorityText, "White Priority");
@@ -397,6 +410,33 @@ TEST_F(CalibPage, CopyAsksChecksAndSetsTheProgressRange) {
     EXPECT_EQ(page.data.levelCount, 3);
     EXPECT_EQ(page.data.colorSpaceMask, 0x05);
     EXPECT_EQ(take(), (Events{{2, 10}}));
+}
+
+TEST_F(CalibPage, ACopyReplaysTheLevelsTheFileHoldsAndNoOthers) {
+    // SMPTE-C alone at three levels (0, 3 and 6), as a run without BT.709 saves it.
+    CalibrationData d = test::SampleData(true);
+    d.colorSpaceMask = 1u << kSmpteC;
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (level != 0 && level != 3 && level != 6) {
+            d.entry(kSmpteC, kSlotWhite, level).reading = ColorReading{};
+        }
+    }
+    write("smpte.cal", WriteCalFile(d));
+    ASSERT_TRUE(page.loadFile(path("smpte.cal")));
+    EXPECT_EQ(page.levelList.items, (std::vector<std::string>{"255", "204", "153"}));
+    take();
+    ui.yesAnswer = true;
+    page.copyToMonitor();
+    EXPECT_EQ(page.data.levelCount, 3);
+    EXPECT_EQ(take(), (Events{{2, 10}}));
+
+    // Eight levels asked of a set that holds three: nothing is copied.
+    page.setStepCount(8);
+    ui.messages.clear();
+    page.copyToMonitor();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1], "The colour-space data of SMPTE-C holds no level 238; it cannot be copied with 8 levels.");
+    EXPECT_TRUE(take().empty());
 }
 
 }  // namespace

@@ -32,15 +32,21 @@ TEST(GradientRamps, HorizontalFitOfARow) {
 }
 
 TEST(GradientRamps, VerticalFitAndCompensations) {
-    // Left column 186.3 / 194.3 / 186.3: 1023 * 186.3 / 194.3 = 980.9, so d = trunc(43 * 2^20 /
-    // 2211840) = 20; the first slope with the bottom back at the top's level is 76 (sum -88 at
-    // 76, 1042 at 75).
+    // Left column 186.3 / 194.3 / 186.3, worked by hand with the ratios left whole:
+    //   1023 * 186.3 / 194.3 = 980.880, so d = trunc(42.120 * 2^20 / 2211840) = trunc(19.968) = 19
+    //   (truncating the ratio to 980 first would give trunc(43 * 0.474) = 20).
+    // The bottom target is 1023 - 1023 * 186.3 / 186.3 = 0. With d = 19 line l adds
+    // trunc((77824 - 2 i l) / 1024) = trunc((38912 - i l) / 512):
+    //   i = 72: lines 0..533 add 20310, lines 548..1079 take 20167: sum 143, / 1024 = 0.14 > 0;
+    //   i = 73: lines 0..526 add 20029, lines 541..1079 take 21014: sum -985, / 1024 = -0.96,
+    //   not above 0, so i = 73.
     const int d = VerticalStart(186.3, 194.3);
-    EXPECT_EQ(d, 20);
+    EXPECT_EQ(d, 19);
     const int i = VerticalSlopeIndex(d, 186.3, 186.3);
-    EXPECT_EQ(i, 76);
-    // Over 1200 lines the ramp ends 10 below zero: P9 = trunc(1 + 10/3); over the TXM-400's 1080
-    // lines it does not.
+    EXPECT_EQ(i, 73);
+    // P9 over 1200 lines: lines 1080..1199 take 10311 more, sum -11296; m = trunc(-11296 / 1024)
+    // = -11 and P9 = trunc(1 + 11 / 3) = 4. Over the TXM-400's 1080 lines m = trunc(-985 / 1024) =
+    // 0: no compensation.
     EXPECT_EQ(VerticalCompensation(d, i, false), 4);
     EXPECT_EQ(VerticalCompensation(d, i, true), 0);
     EXPECT_EQ(VerticalStart(186.3, 0.0), 0);
@@ -82,8 +88,9 @@ TEST(GradientFit, FirstPassOfASymmetricPanel) {
     EXPECT_EQ(f.a[0], HorizontalSlopeIndex(f.s[0], 969));
     EXPECT_EQ(f.params[1], f.s[0]);
     EXPECT_EQ(f.params[2], f.a[0]);
-    EXPECT_EQ(f.params[3], 20);
-    EXPECT_EQ(f.params[4], 76);
+    // d, i and P9 as worked out above.
+    EXPECT_EQ(f.params[3], 19);
+    EXPECT_EQ(f.params[4], 73);
     EXPECT_EQ(f.params[9], 4);
     EXPECT_EQ(f.params[0], 0) << "every ramp dims: nothing to lift";
     for (size_t k = 5; k <= 8; ++k) {
@@ -96,7 +103,7 @@ TEST(GradientFit, FirstPassOfASymmetricPanel) {
     const GradientFit vertical = FitGradient(lv, false, false, true);
     EXPECT_EQ(vertical.params[1], 0);
     EXPECT_EQ(vertical.params[2], 0);
-    EXPECT_EQ(vertical.params[3], 20);
+    EXPECT_EQ(vertical.params[3], 19);
     const GradientFit horizontal = FitGradient(lv, false, true, false);
     EXPECT_EQ(horizontal.params[3], 0);
     EXPECT_EQ(horizontal.params[4], 0);

@@ -41,6 +41,12 @@ TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
     EXPECT_NE(r.out.find("\"completed\":true"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"label\":\"3200K\""), std::string::npos);
     EXPECT_EQ(r.out.find("measuredGamma"), std::string::npos);
+    // --no-store leaves the monitor unsaved by its own path, and says so.
+    EXPECT_NE(r.out.find("\"storedInMonitor\":false"), std::string::npos) << r.out;
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001Log.txt", log, nullptr));
+    EXPECT_NE(log.find("SYS:The calibration was not stored in the monitor's EEPROM"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Save eeprom"), std::string::npos);
 
     const auto none = RunCliCaptured({"calibrate", "--simulate", "--targets", "none", "--out", "out"});
     EXPECT_EQ(none.exitCode, 1);
@@ -53,6 +59,9 @@ TEST_F(CliCalibrate, CalibratesColourSpacesAtTheChosenLevels) {
     EXPECT_NE(r.out.find("\"colorSpace\":\"BT.709\",\"level\":187,\"color\":\"Magenta\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"colorSpace\":\"D-Cinema\",\"level\":255,\"color\":\"White\""), std::string::npos);
     EXPECT_EQ(r.out.find("\"colorSpace\":\"EBU\""), std::string::npos);
+    // The colour spaces leave six white points; only the one asked for is calibrated.
+    EXPECT_NE(r.out.find("\"label\":\"6500K\""), std::string::npos);
+    EXPECT_EQ(r.out.find("\"label\":\"11000K\""), std::string::npos) << r.out;
     std::string cal;
     ASSERT_TRUE(ReadWholeFile(dir_ + "/out/VRL000001.cal", cal, nullptr));
     EXPECT_NE(cal.find("\r\n_SPACE3_\r\nS,0,0,0,"), std::string::npos);
@@ -67,7 +76,6 @@ TEST_F(CliCalibrate, RefusesBadChoices) {
              {"calibrate", "--simulate", "--target-gamma", "2.4"},
              {"calibrate", "--simulate", "--targets", "7"},
              {"calibrate", "--simulate", "--targets", "a,b"},
-             {"calibrate", "--simulate", "--out", "no-such-dir"},
              {"calibrate", "--simulate", "--color-space", "Rec.2020"},
              {"calibrate", "--simulate", "--color-space", "BT.709", "--levels", "5"},
              {"calibrate", "--simulate", "--levels", "2"},

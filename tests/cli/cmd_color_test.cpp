@@ -58,6 +58,10 @@ TEST(CliColor, WrongArgumentsGiveUsageAndExitTwo) {
         {"color", "kelvin", "6500", "--lv", "-1"},
         {"color", "source", "F2"},
         {"color", "Lab", "1", "2", "3"},
+        {"color", "de2000", "50", "2.6772", "-79.7751", "50", "0"},
+        {"color", "de2000", "50", "2.6772", "-79.7751", "50", "0", "-82.7485", "1"},
+        {"color", "de2000", "50", "a", "-79.7751", "50", "0", "-82.7485"},
+        {"color", "de2000", "50", "0", "0", "50", "0", "0", "--lv", "5"},
         {"color", "xyY", "0.3", "0.3", "1", "--verbose"},
         {"colour"},
         {},
@@ -68,6 +72,21 @@ TEST(CliColor, WrongArgumentsGiveUsageAndExitTwo) {
         EXPECT_TRUE(r.out.empty()) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("usage: halvo-cli"), std::string::npos) << testing::PrintToString(args);
     }
+}
+
+TEST(CliColor, De2000PrintsTheDifferenceOfTwoCielabColours) {
+    // The first pair of Sharma, Wu and Dalal's test data; negative numbers are values, not options.
+    const auto r = RunCliCaptured({"color", "de2000", "50", "2.6772", "-79.7751", "50", "0", "-82.7485"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("CIEDE2000        2.0425\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("L*a*b* 2         50.0000  0.0000  -82.7485\n"), std::string::npos) << r.out;
+    const auto j = RunCliCaptured({"color", "de2000", "50", "2.5", "0", "73", "25", "-18", "--json"});
+    ASSERT_EQ(j.exitCode, 0) << j.err;
+    EXPECT_EQ(j.out.rfind("{\"first\":{\"L\":50,\"a\":2.5,\"b\":0},\"second\":{\"L\":73,\"a\":25,\"b\":-18},"
+                          "\"deltaE2000\":27.149",
+                          0),
+              0u)
+        << j.out;
 }
 
 TEST(CliColor, HelpAndVersionGoToStdout) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 
@@ -116,6 +119,72 @@ TEST_F(CliDemo, TheTableShowsBeforeAndAfterAndTheTimes) {
     // Progress on stderr, the table alone on stdout.
     EXPECT_NE(r.err.find("Verifying the uncalibrated monitor"), std::string::npos);
     EXPECT_EQ(r.out.find("Verifying"), std::string::npos);
+}
+
+// What a command prints, and its exit status.
+std::pair<int, std::string> RunCommand(const std::string& command) {
+    std::string output;
+    std::FILE* out = popen((command + " 2>&1").c_str(), "r");
+    if (out == nullptr) {
+        return {-1, ""};
+    }
+    char buf[1024];
+    while (std::fgets(buf, sizeof buf, out) != nullptr) {
+        output += buf;
+    }
+    return {pclose(out), output};
+}
+
+TEST_F(CliDemo, TheCertificateShowsTheVerdictTheIdsAndEveryItemAndArgyllReadsTheReadings) {
+    const auto r = RunCliCaptured({"demo", "--out", "out", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    // The certificate's text is text: poppler finds it.
+    const auto [status, pdf] = RunCommand("pdftotext -layout out/VRL000001Certificate.pdf -");
+    ASSERT_EQ(status, 0) << "pdftotext (poppler-utils, installed by make deps): " << pdf;
+    EXPECT_EQ(count(pdf, "\f"), 2u) << "two pages";
+    // The verdict comes first on the page.
+    const size_t verdict = pdf.find("PASS");
+    ASSERT_NE(verdict, std::string::npos) << pdf;
+    EXPECT_LT(verdict, pdf.find("Calibration ID"));
+    EXPECT_NE(pdf.find("All 62 measured items within their limits."), std::string::npos);
+    EXPECT_TRUE(std::regex_search(pdf, std::regex("Before calibration: [0-9]+ of 62 measured items out of range.")));
+    for (const char* id : {"VRL000001", "TXM-600-HD-S", "V1.02", "SIMULATED", "halvo-cli demo", "CA-210"}) {
+        EXPECT_NE(pdf.find(id), std::string::npos) << id;
+    }
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    EXPECT_NE(pdf.find(host), std::string::npos) << "the station's name";
+    for (const char* space : {"BT.709", "SMPTE-C", "EBU", "NTSC", "D-Cinema"}) {
+        EXPECT_TRUE(std::regex_search(pdf, std::regex(std::string("\n *") + space + " +19 +[0-9]+\\.[0-9]{2} +[0-9]+\\.[0-9]{2}")))
+            << space << " CIEDE2000 mean and max";
+    }
+    // Every item of the JSON's table is a row of the certificate: item, quantity, the value and
+    // verdict before and after.
+    const std::regex item(R"re(\{"test":"([^"]*)","item":"([^"]*)","quantity":"([^"]*)","before":"([^"]*)","beforeVerdict":"([^"]*)","after":"([^"]*)","verdict":"([^"]*)"\})re");
+    size_t items = 0;
+    for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), item); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        const auto cell = [](const std::string& value, const std::string& verdict) {
+            return verdict == "N/A" ? std::string("N/A") : value + " " + verdict;
+        };
+        const std::string row = m[2].str() + " +" + std::regex_replace(m[3].str(), std::regex(R"([()'~|])"), "\\$&") +
+                                " .*" + cell(m[4], m[5]) + " +" + cell(m[6], m[7]);
+        EXPECT_TRUE(std::regex_search(pdf, std::regex(row))) << m[1] << " / " << row;
+        EXPECT_NE(pdf.find(m[1].str()), std::string::npos);
+        ++items;
+    }
+    EXPECT_EQ(items, 63u) << "62 measured, and the uniformity not";
+
+    // ArgyllCMS reads every colour space's readings against its targets, all patches matched.
+    for (const char* space : {"BT709", "SMPTE-C", "EBU", "NTSC", "D-Cinema"}) {
+        const std::string base = std::string("out/VRL000001Verify_") + space;
+        const auto [rc, text] = RunCommand("colverify -v -k -n " + base + "_target.ti3 " + base + ".ti3");
+        EXPECT_EQ(rc, 0) << "colverify (argyll, installed by make deps): " << text;
+        EXPECT_NE(text.find("No of test patches = 19"), std::string::npos) << text;
+        EXPECT_NE(text.find("Total errors (CIEDE2000):"), std::string::npos) << text;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/out/VRL000001Verify_Native.ti3"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/out/VRL000001Verify_Native_target.ti3"));
 }
 
 TEST_F(CliDemo, RefusesWhatItCannotDo) {

@@ -11,6 +11,7 @@
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/halvo_sim_process.h"
 #include "support/working_directory.h"
 
 namespace halvo {
@@ -79,32 +80,11 @@ TEST_F(CliK10, MeasuresWithTheChosenMatrix) {
 
 // halvo-sim as its own process; the K-10's list read over a real pseudo-terminal in real time.
 TEST(K10EndToEnd, ReadsTheListFromHalvoSimOverAPseudoTerminal) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::execl(HALVO_SIM_BINARY, "halvo-sim", nullptr);
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::FILE* served = ::fdopen(out[0], "r");
-    std::string path;
-    char line[256] = {0};
-    while (path.empty() && std::fgets(line, sizeof line, served) != nullptr) {
-        const std::string l(line);
-        if (l.rfind("k10 ", 0) == 0) {
-            path = l.substr(4, l.size() - 5);
-        }
-    }
-    const auto r = RunCliCaptured({"k10-matrices", "--port", path});
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::fclose(served);
+    test::HalvoSimProcess sim;
+    const std::string path = sim.path("k10");
     ASSERT_FALSE(path.empty());
+    const auto r = RunCliCaptured({"k10-matrices", "--port", path});
+    EXPECT_TRUE(sim.stop());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 97u);

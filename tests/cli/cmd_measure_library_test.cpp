@@ -42,6 +42,16 @@ TEST_F(CliMeasureLibrary, EachInstrumentMeasuresTheSimulatedPanel) {
     EXPECT_NE(spyder.err.find("DC_Shutdown"), std::string::npos) << spyder.err;
 }
 
+// The meter takes up to a minute on a manual time; the command waits as long as it does.
+TEST_F(CliMeasureLibrary, ACs200OnALongManualTimeIsWaitedFor) {
+    for (const char* seconds : {"12", "60"}) {
+        const auto r = RunCliCaptured({"measure", "--simulate", "--instrument", "CS-200", "--speed", "5", "--duration",
+                                       seconds, "--count", "2"});
+        ASSERT_EQ(r.exitCode, 0) << seconds << ": " << r.err;
+        EXPECT_EQ(lines(r.out), 2) << r.out;
+    }
+}
+
 TEST_F(CliMeasureLibrary, RefusesOptionValuesOutsideTheLists) {
     EXPECT_EQ(RunCliCaptured({"measure", "--simulate", "--instrument", "CS-200", "--speed", "7"}).exitCode, 2);
     EXPECT_EQ(RunCliCaptured({"measure", "--simulate", "--instrument", "CS-200", "--speed", "FAST"}).exitCode, 2);

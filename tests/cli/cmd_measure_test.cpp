@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/capture.h"
+#include "support/halvo_sim_process.h"
 #include "support/working_directory.h"
 
 namespace halvo {
@@ -33,6 +34,29 @@ TEST_F(CliMeasure, PrintsFiveReadingsOfTheSimulatedPanelAsJson) {
     }
     EXPECT_EQ(lines, 5);
     EXPECT_TRUE(std::filesystem::exists(dir_ + "/Config.ini"));
+}
+
+// A pseudo-terminal cannot carry the CA's 7 data bits and even parity; it must open all the
+// same, every time, and not only the first (halvo-sim as its own process, in real time).
+TEST_F(CliMeasure, ACaOverAPseudoTerminalConnectsAgainAndAgain) {
+    test::HalvoSimProcess sim;
+    const std::string monitor = sim.path("monitor");
+    const std::string ca = sim.path("ca");
+    ASSERT_FALSE(ca.empty());
+    for (int connect = 1; connect <= 2; ++connect) {
+        SCOPED_TRACE(connect);
+        const auto r = RunCliCaptured({"measure", "--monitor", monitor, "--instrument", "CA-210", "--port", ca,
+                                       "--json", "-v"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out.rfind("{\"x\":0.", 0), 0u) << r.out;
+        EXPECT_EQ(r.err.find("Cannot open colorimeter port"), std::string::npos) << r.err;
+        // Said on the debug channel only: -v shows it, the log does not keep it.
+        EXPECT_NE(r.err.find("DBG:" + ca + " is a pseudo-terminal: it carries 8 data bits without parity, not 7 "
+                             "data bits with parity 2"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(sim.stop());
 }
 
 TEST_F(CliMeasure, ContinuousTextReadingsAndTheLog) {

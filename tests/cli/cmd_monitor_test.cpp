@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "support/capture.h"
+#include "support/halvo_sim_process.h"
 #include "support/recording_endpoint.h"
 
 namespace halvo {
@@ -100,37 +104,47 @@ TEST(CliPorts, ListsExtraPorts) {
     EXPECT_NE(r.out.find("/tmp/halvo-port-x\n"), std::string::npos);
 }
 
-// halvo-sim as its own process, identified over a real pseudo-terminal in real time.
+// halvo-sim as its own process, identified over a real pseudo-terminal in real time, strict: the
+// identification sends nothing the monitor refuses.
 TEST(EndToEnd, IdentifiesHalvoSimOverAPseudoTerminal) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::execl(HALVO_SIM_BINARY, "halvo-sim", "--model", "TXM-400 V3.00", "--info", "0x08", nullptr);
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::FILE* lines = ::fdopen(out[0], "r");
-    char line[256] = {0};
-    ASSERT_NE(std::fgets(line, sizeof line, lines), nullptr);
-    std::string served(line);
-    ASSERT_EQ(served.rfind("monitor ", 0), 0u) << served;
-    const std::string path = served.substr(8, served.size() - 9);
-
+    test::HalvoSimProcess sim({"--model", "TXM-400 V3.00", "--info", "0x08", "--strict"});
+    const std::string path = sim.path("monitor");
+    ASSERT_FALSE(path.empty());
     const auto r = RunCliCaptured({"identify", "--monitor", path, "--json"});
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::fclose(lines);
+    EXPECT_TRUE(sim.stop()) << sim.stderrText();
+    EXPECT_EQ(sim.stderrText(), "halvo-sim: 0 protocol violations\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"versionText\":\"TXM-400 V3.00\",\"recognisedModel\":true,\"modelTxm400\":true"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("\"modelInfo\":8"), std::string::npos);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A frame no monitor knows, then a gamma curve change followed at once by another command: each
+// reported as it comes, counted at the end, and the exit status says so.
+TEST(EndToEnd, StrictHalvoSimReportsEachFrameItsMonitorRefused) {
+    test::HalvoSimProcess sim({"--strict"});
+    const std::string path = sim.path("monitor");
+    ASSERT_FALSE(path.empty());
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    const uint8_t unknown[] = {0xF5, 0x88, 0x00, 0xFE, 0x16, 0x00};
+    const uint8_t curveThenPattern[] = {0xF5, 0x88, 0x00, 0xFE, 0x0A, 0x0E,  // SetGamma 14
+                                        0xF7, 0x88, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00};
+    ASSERT_EQ(::write(fd, unknown, sizeof unknown), static_cast<ssize_t>(sizeof unknown));
+    ::usleep(200 * 1000);
+    ASSERT_EQ(::write(fd, curveThenPattern, sizeof curveThenPattern), static_cast<ssize_t>(sizeof curveThenPattern));
+    ::usleep(300 * 1000);
+    ::close(fd);
+    EXPECT_FALSE(sim.stop());
+    EXPECT_EQ(sim.exitStatus(), 1);
+    EXPECT_NE(sim.stderrText().find(" ms: unknown command code 0x16 of class 0x88: F5 88 00 FE 16 00\n"),
+              std::string::npos)
+        << sim.stderrText();
+    EXPECT_NE(sim.stderrText().find(" ms after SetGamma, which takes 2000 ms: F7 88 00 FE 00 00 00 00\n"),
+              std::string::npos)
+        << sim.stderrText();
+    EXPECT_NE(sim.stderrText().find("halvo-sim: 2 protocol violations\n"), std::string::npos) << sim.stderrText();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "common/file_io.h"
 #include "sim/sim_station.h"
 #include "support/capture.h"
+#include "support/wire_check.h"
 #include "support/working_directory.h"
 
 namespace halvo {
@@ -78,6 +79,7 @@ TEST_F(CliUniformity, RefusesChoicesThatDoNotGoWithIt) {
 TEST_F(CliUniformity, WithARealMonitorEachPositionWaitsForEnter) {
     RealTimeScheduler clock;
     sim::SimStation station(clock);
+    test::WireCheck wire(station.monitor());
     station.install();
     char* outBuf = nullptr;
     char* errBuf = nullptr;

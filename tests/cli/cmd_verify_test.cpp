@@ -77,6 +77,25 @@ TEST_F(CliVerify, CalibrateThenVerifyPassesWhatTheCalibrationCovers) {
     EXPECT_EQ(RunCliCaptured({"calibrate", "--simulate", "--verify"}).exitCode, 2);
 }
 
+TEST_F(CliVerify, TheCertificateAndTheCgatsFilesGoIntoTheFoldersAsked) {
+    const auto r = RunCliCaptured({"verify", "--simulate", "--gamma", "--color", "--color-spaces", "BT.709",
+                                   "--report", "r.txt", "--certificate", "out/c.pdf", "--cgats", "cgats/m.ti3",
+                                   "--json"});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.out.find("\"deltaE2000\":[{\"colorSpace\":\"BT.709\",\"patches\":19,\"mean\":"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"certificate\":\"out/c.pdf\"}"), std::string::npos) << r.out;
+    EXPECT_EQ(read("out/c.pdf").rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(read("cgats/m_BT709.ti3").rfind("CTI3\n", 0), 0u);
+    EXPECT_NE(read("cgats/m_BT709_target.ti3").find("NUMBER_OF_SETS 19\n"), std::string::npos);
+    // The text form lists the figures under the verdicts.
+    const auto t = RunCliCaptured({"verify", "--simulate", "--color", "--color-spaces", "BT.709,D-Cinema",
+                                   "--report", "r.txt"});
+    EXPECT_TRUE(t.out.find("\u0394E2000 BT.709    mean ") != std::string::npos &&
+                t.out.find("(8 patches)\n") != std::string::npos)
+        << t.out;
+}
+
 TEST_F(CliVerify, RefusesBadArguments) {
     const auto usage = [](std::vector<std::string> args) {
         const auto r = RunCliCaptured(args);
@@ -90,6 +109,10 @@ TEST_F(CliVerify, RefusesBadArguments) {
                   .find("unknown colour space 'Rec2020'"),
               std::string::npos);
     EXPECT_NE(usage({"verify", "--report", "r.txt"}).find("--monitor"), std::string::npos);
+    EXPECT_NE(usage({"verify", "--simulate", "--report", "r.txt", "--certificate", "c.txt"}).find("ending in .pdf"),
+              std::string::npos);
+    EXPECT_NE(usage({"verify", "--simulate", "--report", "r.txt", "--cgats", "dir/"}).find("--cgats needs a file"),
+              std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/r.txt"));
 }
 

@@ -153,12 +153,17 @@ TEST_F(CalibrationTab, ControlsFollowTheConnectionAndTheRun) {
     QTest::mouseClick(find<QPushButton>("colorPriority"), Qt::LeftButton);
     EXPECT_EQ(find<QPushButton>("colorPriority")->text(), "White Priority");
     EXPECT_TRUE(calib().colorPriority.checked);
-    // The box takes the seventh target out of the list; without loaded data the station puts
-    // 11000 K back.
+    // The box takes the seventh target out of the list, and the station leaves it out while
+    // the box is checked; cleared, 11000 K comes back.
     EXPECT_EQ(find<QTableWidget>("whiteList")->rowCount(), 6);
+    clock.runFor(10);
+    EXPECT_EQ(find<QTableWidget>("whiteList")->rowCount(), 6);
+    clickBox(find<QCheckBox>("colorSpace"));
     clock.runFor(10);
     EXPECT_EQ(find<QTableWidget>("whiteList")->rowCount(), 7);
     EXPECT_EQ(cell("whiteList", 6, 0), "11000K");
+    clickBox(find<QCheckBox>("colorSpace"));
+    clock.runFor(10);
 
     // A calibration run leaves only its button, which reads "Stop".
     app->station().setRunControlsEnabled(false, 2);
@@ -362,6 +367,7 @@ TEST_F(CalibrationTab, CalibrateRunsTheWhitePointLiveAndStopEndsARun) {
     const Rgb8& g = calib().data.targetGains[2];
     EXPECT_EQ(cell("whiteList", 2, 7).trimmed(), QString::number(g[0]));
     app->station().onCompletionCancel();
+    clock.runFor(17000);  // the countdown stores the calibration
 
     // A longer run, stopped by the same button.
     QTest::mouseClick(gamma, Qt::LeftButton);

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 
 #include "gui/chart_painting.h"
+#include "gui/chart_view.h"
 #include "gui/cie_diagrams.h"
 #include "gui/qt_chart_painter.h"
 #include "gui_fixture.h"
@@ -106,6 +107,53 @@ TEST(ChartPictures, PointsLandWhereTheModelPutsThem) {
     const QColor marker = PixelAt(lum, m.x, m.y + 2);  // the ring's left edge
     EXPECT_GT(marker.green(), marker.red() + 40);
     EXPECT_EQ(PixelAt(lum, 2, 240), QColor(Qt::white));
+}
+
+// Pixels of the gamma text's green (0, 150, 0) in the rows fromY..toY of the columns where the
+// text is written (the 100 pixels left of the plot's right edge), clear of the curve's low part.
+int GreenTextPixels(const QImage& image, int fromY, int toY, int plotRight) {
+    int n = 0;
+    for (int y = std::max(fromY, 0); y < std::min(toY, image.height()); ++y) {
+        for (int x = plotRight - 100; x < std::min(plotRight + 5, image.width()); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.green() > 100 && c.red() < 90 && c.blue() < 90 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+TEST(ChartPictures, TheGammaTextGoesBelowThePlotWhereThereIsRoomAndStaysInsideWhereNot) {
+    struct : CommandSink {
+        void postOperatorCommand(int, int) override {}
+    } sink;
+    CMeasure page(sink);
+    ChartSeries& series = page.chart[0];
+    for (int i = 0; i <= 10; ++i) {
+        const double level = std::ceil(i * 25.5);
+        series.gamma.push_back({level, 100.0 * std::pow(level / 255.0, 2.2)});
+    }
+    ASSERT_TRUE(fitChartGamma(series.gamma).ok);
+    const LuminanceLayout l = LayoutLuminanceChart(kChartLuminance, 245, 245, series);
+    const int plotBottom = l.top + l.rows * l.rowHeight;
+    const int plotRight = l.left + kLuminanceColumns * l.columnWidth;
+
+    // The window's chart: its square in the middle of a taller widget, with room below it.
+    ChartView view(page);
+    view.resize(245, 345);
+    const QImage shown = view.grab().toImage();
+    const int top = (345 - 245) / 2;
+    const int below = top + plotBottom + 40;
+    EXPECT_GT(GreenTextPixels(shown, below, below + 18, plotRight), 20) << "40 below the plot";
+    EXPECT_EQ(GreenTextPixels(shown, top + plotBottom - 22, top + plotBottom, plotRight), 0);
+
+    // The report's picture is the chart alone: the text stays inside, just above the plot's bottom.
+    QtChartPainter painter;
+    const std::optional<std::string> png = painter.renderPng(page.chartScene(), 245, 245);
+    ASSERT_TRUE(png.has_value());
+    QImage picture;
+    ASSERT_TRUE(picture.loadFromData(reinterpret_cast<const uchar*>(png->data()), static_cast<int>(png->size()), "PNG"));
+    EXPECT_GT(GreenTextPixels(picture, plotBottom - 22, plotBottom - 4, plotRight), 20);
+    EXPECT_EQ(GreenTextPixels(picture, plotBottom + 2, 245, plotRight), 0);
 }
 
 TEST(ChartPictures, ThePainterHandsOverAPngInMemory) {

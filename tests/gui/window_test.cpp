@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +16,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <map>
 
 #include "common/file_io.h"
 #include "gui/spin_field.h"
@@ -222,14 +225,18 @@ TEST_F(Window, CompletionNoticeCountsDownThenSavesByItself) {
     EXPECT_FALSE(notice->isVisible());
     EXPECT_FALSE(sound.playing);
 
-    // Shown again, it starts without the last run's count; Escape is Cancel and stops the sound.
+    // Shown again, it starts without the last run's count; Escape is Cancel, which stops the
+    // sound and closes the notice while the countdown goes on to store the calibration.
     app->station().calibrationCompleted();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(countdown->text(), "");
     QTest::keyClick(notice, Qt::Key_Escape);
     EXPECT_FALSE(notice->isVisible());
     EXPECT_FALSE(sound.playing);
+    EXPECT_TRUE(clock.isArmed(kTimerCountdown));
+    clock.runFor(16000);
     EXPECT_FALSE(clock.isArmed(kTimerCountdown));
+    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(Window, FailureAndCopyNoticesAnswerTheStation) {
@@ -299,6 +306,51 @@ TEST_F(Window, AgingRunsFromTheSetupPageAndItsRecordsAreSavedToAFile) {
         }
         return lines;
     }());
+}
+
+TEST_F(Window, ShowsAWaitCursorWhileAFileIsReadOrWrittenAndWhileAReportIsExported) {
+    open(true);
+    QTest::mouseClick(find<QPushButton>("connectButton"), Qt::LeftButton);
+    clock.runFor(6000);
+    // The cursor the window showed while each file was open.
+    std::map<std::string, int> cursorWhileOpen;
+    SetFileAccessObserverForTesting([&](const std::string& path) {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        cursorWhileOpen[path] = cursor ? cursor->shape() : -1;
+    });
+    struct Case {
+        int tab;
+        const char* button;
+        const char* file;
+    };
+    const Case cases[] = {
+        {kTabCalibration, "saveData", "data.cal"},      {kTabCalibration, "loadData", "data.cal"},
+        {kTabCalibration, "saveTarget", "targets.txt"}, {kTabCalibration, "loadTarget", "targets.txt"},
+        {kTabMeasure, "saveReport", "report.xlsx"},     {kTabMeasure, "saveReport", "report.txt"},
+        {kTabMeasure, "saveLog", "log.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " " + c.file);
+        const std::string path = directory + "/" + c.file;
+        find<QTabWidget>("tabs")->setCurrentIndex(c.tab);
+        QApplication::processEvents();
+        cursorWhileOpen.clear();
+        QTimer::singleShot(0, [path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::mouseClick(find<QPushButton>(c.button), Qt::LeftButton);
+        clock.runFor(10);
+        ASSERT_EQ(cursorWhileOpen.count(path), 1u) << "the file was not read or written";
+        EXPECT_EQ(cursorWhileOpen[path], Qt::WaitCursor);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor comes back";
+    }
+    SetFileAccessObserverForTesting({});
+    for (QMessageBox* box : app->window().findChildren<QMessageBox*>("stationMessage")) {
+        box->close();
+    }
 }
 
 }  // namespace

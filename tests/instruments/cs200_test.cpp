@@ -222,13 +222,22 @@ TEST_F(Cs200, AnAbsentMeterOrAFailedMeasurementIsNoReading) {
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.retryMs, 500);
     EXPECT_TRUE(logged("SYS:CS-200 gave no measurement (ER10)"));
+    // The same failure again and again is said once, and counted when another follows.
+    for (int i = 0; i < 49; ++i) {
+        cs.trigger();
+        cs.read();
+    }
+    const size_t first = log.text().find("SYS:CS-200 gave no measurement (ER10)\n");
+    EXPECT_EQ(log.text().find("SYS:CS-200 gave no measurement (ER10)\n", first + 1), std::string::npos);
 
     // Pulled out while measuring: nothing comes back, and nothing is made of it.
     sim->setFault("cs200", "measure-fails", false);
     sim->setFault("cs200", "no-device", true);
     cs.trigger();
     EXPECT_FALSE(cs.read().ok);
-    EXPECT_TRUE(logged("SYS:CS-200 gave no measurement (no reply)"));
+    EXPECT_TRUE(logged("SYS:CS-200 gave no measurement (ER10) (50 times in a row)\n"
+                       "SYS:CS-200 gave no measurement (no reply)"))
+        << log.text();
 }
 
 TEST_F(Cs200, AMissingLibraryFailsTheConnectWithALogLine) {

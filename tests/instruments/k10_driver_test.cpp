@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "instruments/k10/k10_driver.h"
+#include "instruments/k10/k10_instrument.h"
 #include "instruments/k10_script.h"
 #include "sim/sim_k10.h"
 
@@ -210,12 +211,32 @@ TEST(K10Matrices, AFailedOrForeignAnswerLeavesNoCorrectionInUse) {
     EXPECT_FALSE(rig.k10.matrixLoaded());
     EXPECT_EQ(rig.k10.matrixInUse(), 0);
     EXPECT_EQ(rig.d->count("#1"), 1);
-    // The record of another slot.
+    // A matrix that cannot be inverted.
     rig.d->replies["D1"] = {K10Bytes{'D', '1'}};
-    rig.d->replies["#1"] = {BuildK10Matrix(2, "Plain", 'C', "", {}, kIdentity, kXyzToRgbMatrix)};
+    const Matrix3 flat = {{{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 0.0}}};
+    rig.d->replies["#1"] = {BuildK10Matrix(1, "Flat", 'C', "", {}, flat, kXyzToRgbMatrix)};
     rig.k10.SelectMatrix(1);
     EXPECT_FALSE(rig.k10.matrixLoaded());
     EXPECT_EQ(rig.k10.matrixInUse(), 0);
+}
+
+TEST(K10Matrices, ARecordWithoutTheSlotNumberOrTheSumIsUsedWithAWarning) {
+    Rig rig;
+    ASSERT_TRUE(rig.k10.Connect("TEST-K10"));
+    const Matrix3 scale = {{{1.1, 0.0, 0.0}, {0.0, 1.1, 0.0}, {0.0, 0.0, 1.1}}};
+    K10Bytes record = BuildK10Matrix(1, "Plain", 'C', "", {}, scale, kXyzToRgbMatrix);
+    record[0] = 0x20;
+    record[128] = 0x00;
+    rig.d->replies["D1"] = {K10Bytes{'D', '1'}};
+    rig.d->replies["#1"] = {record};
+    StationLog log;
+    SelectK10Matrix(rig.k10, 1, log, kChannelSys);
+    EXPECT_TRUE(rig.k10.matrixLoaded());
+    EXPECT_EQ(rig.k10.matrixInUse(), 1);
+    EXPECT_NEAR(rig.k10.correctionMatrix()[1][1], 1.1, 1e-4);
+    EXPECT_EQ(log.text(),
+              "SYS:K10 matrix 1: its first byte is not the slot number and its last is not the sum of the others; "
+              "it is used all the same\n");
 }
 
 TEST(K10Measure, DecodesTheSecondAnswerAppliesTheMatrixAndEvaluatesWithTheDevicesRgb) {

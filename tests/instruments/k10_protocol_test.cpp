@@ -161,12 +161,32 @@ TEST(K10Replies, MatrixRecordIsCheckedAndItsGroupsSitAtTheirOffsets) {
             EXPECT_NEAR(m->rgbMatrix[r][c], rgb[r][c], 1e-4);
         }
     }
-    // Another slot, a short record, one flipped byte, and a letter other than 'C'.
-    EXPECT_FALSE(ParseK10Matrix(reply, 8));
-    EXPECT_FALSE(ParseK10Matrix(std::span<const uint8_t>(reply.data(), 130), 7));
+    EXPECT_FALSE(m->slotDiffers);
+    EXPECT_FALSE(m->checksumDiffers);
+    EXPECT_EQ(K10MatrixWarning(*m), "");
+    // Neither the slot byte nor the sum is known to hold on every device: a reply that differs
+    // there gives its matrix with a warning.
+    const auto otherSlot = ParseK10Matrix(reply, 8);
+    ASSERT_TRUE(otherSlot);
+    EXPECT_TRUE(otherSlot->slotDiffers);
+    EXPECT_NEAR(otherSlot->correctionMatrix[2][2], 1.053, 1e-4);
+    EXPECT_EQ(K10MatrixWarning(*otherSlot), "its first byte is not the slot number");
     K10Bytes flipped = reply;
     flipped[80] ^= 0x10;
-    EXPECT_FALSE(ParseK10Matrix(flipped, 7));
+    const auto unsummed = ParseK10Matrix(flipped, 7);
+    ASSERT_TRUE(unsummed);
+    EXPECT_TRUE(unsummed->checksumDiffers);
+    EXPECT_EQ(K10MatrixWarning(*unsummed), "its last byte is not the sum of the others");
+    K10Bytes neither = reply;
+    neither[0] = 0;
+    neither[128] = 0;
+    ASSERT_TRUE(ParseK10Matrix(neither, 7));
+    // What cannot be used is refused: a short record, a correction that cannot be inverted.
+    EXPECT_FALSE(ParseK10Matrix(std::span<const uint8_t>(reply.data(), 130), 7));
+    const Matrix3 flat = {{{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {1.0, 1.0, 0.0}}};
+    EXPECT_FALSE(ParseK10Matrix(BuildK10Matrix(7, "Flat", 'C', "", reference, flat, rgb), 7));
+    // The same in a slot without a correction is never applied, so it does not matter.
+    EXPECT_TRUE(ParseK10Matrix(BuildK10Matrix(7, "Flat", 'R', "", reference, flat, rgb), 7));
     const K10Bytes factory = BuildK10Matrix(0, "Factory Cal File", 'F', "", reference, correction, rgb);
     ASSERT_TRUE(ParseK10Matrix(factory, 0));
     EXPECT_FALSE(ParseK10Matrix(factory, 0)->correction);

@@ -12,6 +12,7 @@
 #include "instruments/instrument.h"
 #include "instruments/vendor_library.h"
 #include "sim/sim_station.h"
+#include "support/wire_check.h"
 
 namespace halvo::test {
 
@@ -23,6 +24,7 @@ protected:
         sim->install();
     }
     void TearDown() override {
+        ExpectViolations(sim->monitor(), {});
         sim.reset();
         VendorLibrary::SetStandInDirectory("");
         ::unsetenv("HALVO_VENDOR_PATH");

@@ -13,6 +13,7 @@
 #include "instruments/vendor_library.h"
 #include "radiometric/recording_core.h"
 #include "sim/sim_station.h"
+#include "support/wire_check.h"
 
 namespace halvo {
 namespace {
@@ -31,6 +32,7 @@ protected:
         driver.reset();
         UsePelkoCore(nullptr);
         VendorLibrary::SetStandInDirectory("");
+        test::ExpectViolations(sim->monitor(), {});
         sim.reset();
     }
 
@@ -184,7 +186,23 @@ TEST_F(PelkoDriverTest, FailedStartsAndEndedMeasurementsStartAgain) {
     EXPECT_TRUE(refused.rearm);
     EXPECT_EQ(refused.delayMs, 10);
     EXPECT_EQ(log.text(), "CAL: Could not start measurement!\n");
+    // The run of refusals is said once, and its length when it ends.
+    for (int tick = 0; tick < 999; ++tick) {
+        scheduler.sleep(10);
+        EXPECT_TRUE(driver->trigger().rearm);
+    }
+    EXPECT_EQ(log.text(), "CAL: Could not start measurement!\n");
     sim->setFault("pelko", "measure-fails", false);
+    EXPECT_TRUE(driver->trigger().rearm);  // started
+    EXPECT_EQ(log.text(), "CAL: Could not start measurement!\nCAL: Could not start measurement! (1000 times in a row)\n");
+    EXPECT_GT(triggerUntilFetched(), 0);
+    log.clear();
+    sim->setFault("pelko", "measure-fails", true);
+    driver->trigger();
+    sim->setFault("pelko", "measure-fails", false);
+    driver->trigger();
+    EXPECT_EQ(log.text(), "CAL: Could not start measurement!\n") << "a single refusal needs no count";
+    EXPECT_GT(triggerUntilFetched(), 0);
 
     // A measurement that ends without a result is not polled for ever.
     sim->setFault("pelko", "aborts", true);
@@ -239,7 +257,7 @@ TEST_F(PelkoDriverTest, AMissingCoreLibraryIsReported) {
     EXPECT_NE(log.text().find("SYS:Could not open device!\n"), std::string::npos);
 }
 
-TEST_F(PelkoDriverTest, AFetchWithoutLightGivesNoReadingAndTheCycleMeasuresAgain) {
+TEST_F(PelkoDriverTest, AFetchWithoutLightIsHandedOnAsAZeroReading) {
     test::RecordingCore core;
     core.xyz[0] = core.xyz[1] = core.xyz[2] = 0.0f;
     UsePelkoCore(core.lookup());
@@ -248,9 +266,21 @@ TEST_F(PelkoDriverTest, AFetchWithoutLightGivesNoReadingAndTheCycleMeasuresAgain
     driver->prepare();
     EXPECT_TRUE(driver->trigger().rearm);  // started
     EXPECT_FALSE(driver->trigger().rearm);  // finished at once, fetched
+    // Measured again it would be black again, for ever: it is handed on, as the Spyder4's is.
     const RawReading r = driver->read();
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.retryMs, 100);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.x, 0.0);
+    EXPECT_EQ(r.y, 0.0);
+    EXPECT_EQ(r.lv, 0.0);
+    EXPECT_FALSE(driver->read().ok) << "read once: nothing new was fetched";
+    core.xyz[0] = -0.01f;
+    core.xyz[1] = -0.02f;
+    core.xyz[2] = 0.005f;
+    EXPECT_TRUE(driver->trigger().rearm);
+    EXPECT_FALSE(driver->trigger().rearm);
+    const RawReading below = driver->read();
+    EXPECT_TRUE(below.ok);
+    EXPECT_EQ(below.lv, 0.0) << "no negative luminance";
 
     // The exposure calls go to the core directly, with the time it found.
     const auto calls = core.take();

@@ -174,8 +174,15 @@ TEST_F(Spyder4, AFailedReadIsReportedAndGivesNoReading) {
     EXPECT_TRUE(logged("CAL: Comunication error, please reconnect Spyder4."));
     EXPECT_FALSE(failed.ok);  // not the previous patch's X, Y, Z again
     EXPECT_EQ(failed.retryMs, 500);
+    // Failing on: said once, then with the count when a read works again.
+    for (int i = 0; i < 99; ++i) {
+        measure(spyder);
+    }
     sim->setFault("spyder4", "measure-fails", false);
     EXPECT_TRUE(measure(spyder).ok);
+    EXPECT_EQ(log.text().substr(log.text().find("CAL: Comunication")),
+              "CAL: Comunication error, please reconnect Spyder4.\n"
+              "CAL: Comunication error, please reconnect Spyder4. (100 times in a row)\n");
 }
 
 TEST_F(Spyder4, AMissingSensorOrLibraryFailsTheStartUp) {

@@ -5,6 +5,7 @@
 #include "monitor/eeprom_transfer.h"
 #include "sim/sim_station.h"
 #include "support/recording_endpoint.h"
+#include "support/wire_check.h"
 
 namespace halvo {
 namespace {
@@ -20,6 +21,17 @@ struct Station {
     MonitorSender sender;
     EepromTransfer transfer;
 };
+
+// The image read from a scripted monitor line (empty, with a test failure, when the read fails).
+EepromImage ReadFrom(std::shared_ptr<PortEndpoint> line) {
+    test::ScopedEndpoint port("TEST-MONITOR", std::move(line));
+    Station station(port.name());
+    EepromImage image;
+    std::string error;
+    EXPECT_TRUE(station.link.open());
+    EXPECT_TRUE(station.transfer.read(image, nullptr, &error)) << error;
+    return image;
+}
 
 TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
     Station station(sim::kSimMonitorPort);
@@ -50,11 +62,13 @@ TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
     EXPECT_EQ(station.log.text(), "SYS:Read color data from EEPROM\n");
 
     // Another monitor on the same port.
+    test::ExpectViolations(source->monitor(), {});
     station.link.close();
     source.reset();
     sim::SimStationConfig targetConfig;
     targetConfig.monitor.seed = 99;
     sim::SimStation target(station.scheduler, targetConfig);
+    test::WireCheck wire(target.monitor());
     target.install();
     target.monitor().recordFrames(true);
     ASSERT_TRUE(station.link.open());
@@ -75,6 +89,7 @@ TEST(EepromTransfer, ReadWriteReadRoundTripBetweenTwoMonitors) {
 TEST(EepromTransfer, AMonitorThatStopsAnsweringEndsTheReadAndKeepsTheOldImage) {
     Station station(sim::kSimMonitorPort);
     sim::SimStation sim(station.scheduler);
+    test::WireCheck wire(sim.monitor());
     sim.install();
     ASSERT_TRUE(station.link.open());
     EepromImage image;
@@ -114,16 +129,34 @@ TEST(EepromTransfer, AnAnswerArrivingInPiecesIsCollected) {
             }
         }
     };
-    auto line = std::make_shared<SlowLine>();
-    test::ScopedEndpoint port("TEST-MONITOR", line);
-    Station station(port.name());
-    ASSERT_TRUE(station.link.open());
-    EepromImage image;
-    std::string error;
-    ASSERT_TRUE(station.transfer.read(image, nullptr, &error)) << error;
+    const EepromImage image = ReadFrom(std::make_shared<SlowLine>());
     EXPECT_EQ(image.bytes[0], 32);            // address 32
     EXPECT_EQ(image.bytes[533], 584 & 0xFF);  // first of area 2
     EXPECT_EQ(image.bytes[1484], 0xFF);       // address 6655
+}
+
+TEST(EepromTransfer, AHalfAnswerIsDiscardedBeforeTheReadIsSentAgain) {
+    // Address 40 answers only its lead byte the first time; the resent read is answered whole.
+    struct HalfLine : test::RecordingEndpoint {
+        void receive(const uint8_t* data, size_t length) override {
+            RecordingEndpoint::receive(data, length);
+            if (length == 8 && data[0] == 0xF7) {
+                const int address = data[6] << 8 | data[7];
+                if (address == 40 && ++asked40 == 1) {
+                    answer({0xF1});
+                } else {
+                    answer({0xF1, static_cast<uint8_t>(address & 0x7F)});
+                }
+            }
+        }
+        int asked40 = 0;
+    };
+    auto line = std::make_shared<HalfLine>();
+    const EepromImage image = ReadFrom(line);
+    EXPECT_EQ(line->asked40, 2);
+    EXPECT_EQ(image.bytes[40 - 32], 40) << "the data byte, not the resent answer's lead byte";
+    EXPECT_EQ(image.bytes[41 - 32], 41) << "and every byte after it at its own address";
+    EXPECT_EQ(image.bytes[532], 564 & 0x7F);
 }
 
 }  // namespace

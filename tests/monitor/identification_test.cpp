@@ -5,6 +5,7 @@
 #include "monitor/identification.h"
 #include "sim/sim_station.h"
 #include "support/recording_endpoint.h"
+#include "support/wire_check.h"
 
 namespace halvo {
 namespace {
@@ -44,6 +45,7 @@ struct Station {
 TEST(Identification, ReadsTheSimulatedMonitorWithTheDocumentedFramesAndWaits) {
     Station station(sim::kSimMonitorPort);
     sim::SimStation sim(station.scheduler);
+    test::WireCheck wire(sim.monitor());
     sim.install();
     sim.monitor().recordFrames(true);
     station.task.positionIndex = 3;
@@ -105,6 +107,7 @@ TEST(Identification, SetsTheModelFlagsFromTheVersionText) {
         sim::SimStationConfig config;
         config.monitor.versionText = c.version;
         sim::SimStation sim(station.scheduler, config);
+        test::WireCheck wire(sim.monitor());
         sim.install();
         ASSERT_TRUE(station.identify());
         const MonitorIdentity& m = station.identification.identity();
@@ -168,6 +171,7 @@ TEST(Identification, ASilentOrGarblingMonitorEndsTheSequenceAnyway) {
         SCOPED_TRACE(garble ? "garbling" : "silent");
         Station station(sim::kSimMonitorPort);
         sim::SimStation sim(station.scheduler);
+        test::WireCheck wire(sim.monitor());
         sim.install();
         sim.monitor().faults().silent = !garble;
         sim.monitor().faults().garble = garble;

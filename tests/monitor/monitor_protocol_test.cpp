@@ -77,8 +77,8 @@ TEST(MonitorProtocol, EveryCommandBuildsItsTemplateAndText) {
         EXPECT_EQ(IsSilentCommand(row.command), row.text == nullptr);
         port->writes.clear();
         const int64_t before = scheduler.nowMs();
-        EXPECT_TRUE(sender.sendMonitorCommand(row.command, arg, 7));
-        EXPECT_EQ(scheduler.nowMs() - before, 7);  // the caller's delay
+        EXPECT_TRUE(sender.sendMonitorCommand(row.command, arg, 20));
+        EXPECT_EQ(scheduler.nowMs() - before, 20);  // the caller's delay, longer than any frame's line time
         ASSERT_EQ(port->writes.size(), 1u);          // one write per frame
         EXPECT_EQ(HexBytes(port->writes[0]), row.frame);
         if (row.text) {
@@ -149,6 +149,43 @@ TEST(MonitorProtocol, SenderLogsOffsetsAsGivenAndTheIdChange) {
     EXPECT_EQ(scheduler.nowMs(), 520);
 }
 
+// The line carries ten bits a byte at 9600 baud: a 201-byte block is on it for 210 ms. A frame
+// written while the one before is still on its way would queue behind it and shorten every wait
+// after it, so it leaves only once the line is free; on an idle line the wait counts from the
+// write, as before.
+TEST(MonitorProtocol, AFrameLeavesOnlyOnceTheLineCarriedTheOneBefore) {
+    struct TimedEndpoint : PortEndpoint {
+        const Scheduler* clock = nullptr;
+        std::vector<int64_t> writtenAtMs;
+        void receive(const uint8_t*, size_t) override { writtenAtMs.push_back(clock->nowMs()); }
+        bool transmit(uint8_t*, size_t, size_t& count) override {
+            count = 0;
+            return true;
+        }
+    };
+    VirtualScheduler scheduler;
+    auto port = std::make_shared<TimedEndpoint>();
+    port->clock = &scheduler;
+    PortRegistry::instance().add("TEST-TIMED-MONITOR", port);
+    {
+        SerialLink link;
+        link.setMonitorSettings("TEST-TIMED-MONITOR");
+        ASSERT_TRUE(link.open());
+        StationLog log;
+        TaskState task;
+        MonitorSender sender(link, log, scheduler, task);
+        const uint8_t data[196] = {};
+        const Bytes block = BuildColorSpaceBlockFrame(data);
+        sender.sendFrame(block, "", 100);
+        sender.sendFrame(block, "", 0);
+        sender.sendMonitorCommand(MonitorCommand::KeepAlive, 0, 0);
+        sender.sendMonitorCommand(MonitorCommand::SaveEeprom, 0, 1000);
+        sender.sendMonitorCommand(MonitorCommand::DrawPattern, 0, 0);
+        EXPECT_EQ(port->writtenAtMs, (std::vector<int64_t>{0, 210, 420, 423, 1423}));
+    }
+    PortRegistry::instance().remove("TEST-TIMED-MONITOR");
+}
+
 TEST(MonitorReplies, ReadValuesAtTheirOffsetsOnlyWhenPresent) {
     EXPECT_FALSE(IsValidReply({}));
     EXPECT_FALSE(IsValidReply({0xEF, 0x00, 0x41}));
@@ -166,10 +203,15 @@ TEST(MonitorReplies, ReadValuesAtTheirOffsetsOnlyWhenPresent) {
     EXPECT_FALSE(IsSupportedCapability(0x40));
     EXPECT_TRUE(IsSupportedCapability(0x10));
     EXPECT_TRUE(IsSupportedCapability(0x00));
+    // Offsets are 10-bit two's complement, sign-extended to 16 bits or sent bare.
     EXPECT_EQ(ColorSpaceOffsetValue(0xFFFF), -1);
     EXPECT_EQ(ColorSpaceOffsetValue(0xFE00), -512);
     EXPECT_EQ(ColorSpaceOffsetValue(0x01FF), 511);
     EXPECT_EQ(ColorSpaceOffsetValue(0x0005), 5);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x03FF), -1);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x0200), -512);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x03EC), -20);
+    EXPECT_EQ(ColorSpaceOffsetValue(0x0000), 0);
 }
 
 }  // namespace

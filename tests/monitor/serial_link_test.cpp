@@ -139,6 +139,41 @@ TEST(SerialLinkDevice, IsExclusiveAndReportsMissingOrWrongDevices) {
     EXPECT_NE(badBaud.lastError().find("refused the line settings"), std::string::npos);
 }
 
+// The kernel keeps a pseudo-terminal at 8 data bits without parity; asked for the CA's line it
+// must open every time, saying what it could not take, while a real port stays strict.
+TEST(SerialLinkDevice, APseudoTerminalOpensWithTheCaLineEveryTime) {
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    for (int open = 1; open <= 3; ++open) {
+        SCOPED_TRACE(open);
+        SerialLink link;
+        link.portName = pty.path;
+        link.baudRate = 9600;
+        link.dataBits = 7;
+        link.parity = 2;
+        link.stopBits = 2;
+        ASSERT_TRUE(link.open()) << link.lastError();
+        EXPECT_NE(link.lineNote().find("is a pseudo-terminal"), std::string::npos) << link.lineNote();
+        link.write(std::string("MES\n"));
+        EXPECT_EQ(pty.deviceReads(), "MES\n");
+        link.close();
+    }
+    SerialLink monitor;
+    monitor.setMonitorSettings(pty.path);
+    ASSERT_TRUE(monitor.open());
+    EXPECT_TRUE(monitor.lineNote().empty()) << "8N1 is what it carries";
+
+    EXPECT_TRUE(IsPseudoTerminalDevice(136));
+    EXPECT_TRUE(IsPseudoTerminalDevice(143));
+    EXPECT_FALSE(IsPseudoTerminalDevice(4)) << "ttyS";
+    EXPECT_FALSE(IsPseudoTerminalDevice(188)) << "ttyUSB";
+    const LineSettings carried = PseudoTerminalLine({19200, 7, 1, 2});
+    EXPECT_EQ(carried.baudRate, 19200);
+    EXPECT_EQ(carried.dataBits, 8);
+    EXPECT_EQ(carried.parity, 0);
+    EXPECT_EQ(carried.stopBits, 2);
+}
+
 TEST(SerialLinkDevice, AVanishedDeviceFailsTheRead) {
     Pty pty;
     SerialLink link;

@@ -46,6 +46,14 @@ TEST(TextReport, OnlyGammaGivesOneBlockOfTwentyFourRows) {
     }
     const std::string text = BuildTextReport(page, "VRL000001", uncalibrated, "180");
     EXPECT_EQ(WithCrLf(text), Golden("only_gamma.txt"));
+    // A load without G lines and the white-balance "Clear" leave the cell a single blank (and a
+    // field written with "%5d" may hold blanks only): no temperature measured either.
+    for (const char* blank : {" ", "     ", "\t"}) {
+        for (TableRow& r : uncalibrated.rows) {
+            r.cells[4] = blank;
+        }
+        EXPECT_EQ(BuildTextReport(page, "VRL000001", uncalibrated, "180"), text) << '"' << blank << '"';
+    }
 }
 
 TEST(TextReport, EverythingWithTwoColourSpaces) {
@@ -104,7 +112,7 @@ TEST(TextReport, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(missing));
     error.clear();
     EXPECT_FALSE(SaveReportFile(::testing::TempDir() + "VRL1.csv", ReportForm::Unknown, sources, &error));
-    EXPECT_EQ(error, "A report is saved as a workbook (.xlsx) or as text (.txt).");
+    EXPECT_EQ(error, "A report is saved as a workbook (.xlsx), as text (.txt) or as a certificate (.pdf).");
 }
 
 }  // namespace

@@ -38,6 +38,27 @@ protected:
         }
     }
 
+    // The page's colour-space choices: the spaces by mask, the level count (1: "Level" clear)
+    // and "Color Priority"; gamma and white points as given.
+    void chooseColourSpaces(unsigned mask, int levels, bool priority, bool gamma = false,
+                            std::vector<int> whiteRows = {}) {
+        choose(gamma, 1, whiteRows);
+        page().onColorSpaceToggled(true);
+        ASSERT_TRUE(page().colorSpaceCheck.checked);
+        for (int n = 0; n < kColorSpaceCount; ++n) {
+            page().onTargetBoxToggled(n, (mask & (1u << n)) != 0);
+        }
+        page().setStepCount(levels < 2 ? 8 : levels);
+        page().onLevelToggled(levels >= 2);
+        page().onColorPriorityToggled(priority);
+        run(100);  // the page's events: the station restores the seventh white row, checked
+        for (size_t t = 0; t < station->whiteTargets.size(); ++t) {
+            const bool on = std::find(whiteRows.begin(), whiteRows.end(), static_cast<int>(t)) != whiteRows.end();
+            station->whiteTargets[t].chosen = on;
+            page().whiteList.rows[t].checked = on;
+        }
+    }
+
     // Presses "&Auto Calibration" and runs until a notice opens. The station time it took.
     int64_t calibrate(int64_t limitMs = 6 * 3600 * 1000) {
         page().onAutoCalibration();

@@ -78,7 +78,7 @@ TEST_F(CalibrationRun, WithoutSavingTheMonitorForgetsItsCalibration) {
     choose(true, 0, {2});
     calibrate();
     ASSERT_TRUE(ui.notices.completionOpen);
-    station->onCompletionCancel();
+    station->leaveCalibrationUnstored();
     sim->monitor().powerCycle();
     EXPECT_GT(std::fabs(measureGamma() - 2.2), kGammaTolerance);
 }
@@ -168,6 +168,17 @@ TEST_F(CalibrationRun, ASearchThatCannotConvergeFailsTheRun) {
     EXPECT_NE(log.find("SYS:Calibration execution(0)\nSYS:Calibration failed\n"), std::string::npos);
     EXPECT_EQ(station->task().CalibrationState, kTaskIdle);
     EXPECT_EQ(page().statusText, "Ready..");
+}
+
+TEST_F(CalibrationRun, AWhiteBelowTheBlackLevelIsAFailureNotBlackGains) {
+    choose(false, 1, {2});
+    // Less than the closed panel leaks: no gains give it, and nothing is the closest they come.
+    page().whiteList.rows[2].cells[3] = "   0.0";
+    calibrate();
+    EXPECT_TRUE(ui.notices.failureOpen);
+    EXPECT_FALSE(ui.notices.completionOpen);
+    EXPECT_NE(station->log().text().find("CAL: Fail to search the color temperature!!\n"), std::string::npos);
+    EXPECT_EQ(page().data.targetGains[2], (Rgb8{0, 0, 0})) << "nothing stored as the preset's gains";
 }
 
 TEST_F(CalibrationRun, TheOperatorStopsARunWithTheSameButton) {

@@ -39,7 +39,8 @@ struct Picture {
 class CopyToMonitor : public test::CalibrationFixture {
 protected:
     sim::Xyz show(MonitorCommand c, uint32_t argument) {
-        station->sender().sendMonitorCommand(c, argument, 50);
+        station->sender().sendMonitorCommand(c, argument, 0);
+        waitForMonitor(50);
         return sim->lightAtProbe();
     }
 

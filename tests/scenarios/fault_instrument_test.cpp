@@ -96,25 +96,66 @@ protected:
         VendorLibrary::SetStandInDirectory(HALVO_STANDIN_DIR);
         test::StationFixture::SetUp();
         init();
-        const int index = static_cast<int>(InstrumentKind::Spyder4);
-        station->setup().instrument.selected = index;
-        station->setup().onInstrumentChanged(index);
-        connect();
-        run(5000);
     }
     void TearDown() override {
         test::StationFixture::TearDown();
         VendorLibrary::SetStandInDirectory("");
     }
+    // Connected with the meter, its indicator up (it comes with the first reading).
+    void useMeter(InstrumentKind kind) {
+        const int index = static_cast<int>(kind);
+        station->setup().instrument.selected = index;
+        station->setup().onInstrumentChanged(index);
+        if (kind == InstrumentKind::Pelko) {
+            station->handleOperatorCommand(9, 1);  // the device search fills the list to open from
+        }
+        connect();
+        scheduler.runUntil([&] { return station->links().instrumentAlive(); }, 30000);
+        run(1000);
+    }
+    int lines(const std::string& what) const {
+        int n = 0;
+        const std::string& text = station->log().text();
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
 };
 
 TEST_F(LibraryMeterFaults, AMeterWhoseMeasurementsFailIsGivenUpAfterAMinute) {
+    useMeter(InstrumentKind::Spyder4);
     ASSERT_TRUE(station->links().instrumentAlive());
     const int64_t after = breakDuringWhitePoint([&] { sim->setFault("spyder4", "measure-fails", true); });
     EXPECT_GE(after, 60000);
     EXPECT_TRUE(station->links().instrumentAlive()) << "the library meter still reports itself open";
     expectGivenUp(after, "SYS:No reading from the colorimeter for 60 seconds.\n");
     sim->setFault("spyder4", "measure-fails", false);
+    expectNextRunCompletes();
+}
+
+// A core that refuses every start: tried a hundred times a second, it must still be given up
+// after a minute like any meter, with a log that says so in a few lines.
+TEST_F(LibraryMeterFaults, ASpectroradiometerThatRefusesEveryStartIsGivenUpAfterAMinute) {
+    useMeter(InstrumentKind::Pelko);
+    ASSERT_TRUE(station->links().instrumentAlive());
+    const size_t logBefore = station->log().text().size();
+    const int64_t after = breakDuringWhitePoint([&] { sim->setFault("pelko", "measure-fails", true); });
+    EXPECT_GE(after, 60000);
+    expectGivenUp(after, "SYS:No reading from the colorimeter for 60 seconds.\n");
+    EXPECT_EQ(lines("Could not start measurement!\n"), 1);
+    EXPECT_LT(station->log().text().size() - logBefore, 2000u);
+    sim->setFault("pelko", "measure-fails", false);
+    expectNextRunCompletes();
+    EXPECT_EQ(lines("Could not start measurement! ("), 1) << "the run of refusals counted once it ended";
+}
+
+TEST_F(LibraryMeterFaults, ASpectroradiometerWhoseMeasurementsAllAbortIsGivenUpAfterAMinute) {
+    useMeter(InstrumentKind::Pelko);
+    const int64_t after = breakDuringWhitePoint([&] { sim->setFault("pelko", "aborts", true); });
+    EXPECT_GE(after, 60000);
+    expectGivenUp(after, "SYS:No reading from the colorimeter for 60 seconds.\n");
+    sim->setFault("pelko", "aborts", false);
     expectNextRunCompletes();
 }
 

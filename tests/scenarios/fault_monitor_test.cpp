@@ -117,6 +117,8 @@ TEST_F(MonitorFaults, PulledDuringAColourSpaceFailsTheRun) {
 TEST_F(MonitorFaults, PulledDuringTheColourSpaceTableUploadFailsAtTheNextReading) {
     chooseColourSpaces(1u, {4});
     expectFailed(pullDuring(kTaskColorSpaceUpload, 0, 200), kNoGainAnswer);
+    // The block the cable was pulled in reached the monitor without its last byte.
+    expectedViolations = {"frame cut short: the line was purged before its rest came"};
     goOn();
 }
 
@@ -142,7 +144,8 @@ TEST_F(MonitorFaults, AVanishedAdapterFailsTheRunAndReconnectingBringsItBack) {
 TEST_F(MonitorFaults, AWhiteSearchThatRunsItsGainsDownToNothingFails) {
     // A monitor whose picture processing was left bypassed (by a service tool, say): the white
     // gains no longer change the light, and the search drives them to zero.
-    station->sender().sendMonitorCommand(MonitorCommand::SetCscGamma, 1, 100);
+    station->sender().sendMonitorCommand(MonitorCommand::SetCscGamma, 1, 0);
+    waitForMonitor(100);
     run(3000);
     const auto eeprom = sim->monitor().eeprom();
     const Rgb8 stored = page().data.targetGains[4];
@@ -265,7 +268,17 @@ TEST_F(MonitorFaults, PulledDuringACopyIsNotReportedAsCopied) {
     ui.messages.clear();
     cable().unplugAfterBytes = 60;
     const int64_t start = scheduler.nowMs();
-    station->handleOperatorCommand(2, 10);
+    // The Copy button, answered "Yes"; the white-only run measured no gamma, so the field gets
+    // the one a file would bring.
+    page().gammaField.text = "2.20";
+    const auto copy = [&] {
+        ui.yesAnswer = true;
+        page().copyToMonitor();
+        ui.yesAnswer = false;
+        ASSERT_EQ(ui.messages, std::vector<std::string>{"All color data will be changed. Do you want to copy?"});
+        ui.messages.clear();
+    };
+    copy();
     ASSERT_TRUE(scheduler.runUntil([&] { return !ui.messages.empty(); }, 20 * 60 * 1000));
     EXPECT_LT(scheduler.nowMs() - start, 10 * 60 * 1000);
     EXPECT_EQ(ui.messages.back(),
@@ -279,7 +292,7 @@ TEST_F(MonitorFaults, PulledDuringACopyIsNotReportedAsCopied) {
     cable().unplugged = false;
     run(3000);
     ui.messages.clear();
-    station->handleOperatorCommand(2, 10);
+    copy();
     ASSERT_TRUE(scheduler.runUntil([&] { return !ui.messages.empty(); }, 20 * 60 * 1000));
     EXPECT_EQ(ui.messages.back(), "Calibration data is copied successfully.\n Please restart monitor.");
 }

@@ -11,6 +11,7 @@
 #include "monitor/serial_link.h"
 #include "sim/pty_server.h"
 #include "sim/sim_station.h"
+#include "support/wire_check.h"
 
 namespace halvo::sim {
 namespace {
@@ -32,6 +33,7 @@ Bytes Exchange(PtyServer& server, SerialLink& link, const Bytes& frame, size_t e
 TEST(PulledAdapter, ReadsFailWritesReturnAndTheSameNameWorksOnceItIsBack) {
     RealTimeScheduler clock;
     SimStation station(clock);
+    test::WireCheck wire(station.monitor());
     const std::string name = ::testing::TempDir() + "halvo-by-id-monitor";
     fs::remove(name);
     std::string error;

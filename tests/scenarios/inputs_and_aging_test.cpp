@@ -125,6 +125,26 @@ TEST_F(InputsAndAging, AgingLogsARecordEveryPeriodAndEndsOnTime) {
     EXPECT_EQ(saved, records[0] + "\r\n" + records[1] + "\r\n");
 }
 
+TEST_F(InputsAndAging, ALongAgingKeepsItsLatestThousandLines) {
+    // Longer than the table holds: a day at one record a minute is 1440 records.
+    station->setup().agingTime.text = "1440";
+    station->setup().measurePeriod.text = "1";
+    station->setup().onAgingStart();
+    ASSERT_TRUE(scheduler.runUntil([&] { return !station->agingLines.empty(); }, 60000)) << "the first record";
+    ASSERT_EQ(station->agingLines.size(), 1u);
+    Aging& aging = station->engine().aging();
+    for (int record = 1; record < 1440; ++record) {
+        aging.periodCount = 60;  // a period has passed
+        aging.agingStep();
+    }
+    const auto& records = station->agingLines;
+    ASSERT_EQ(records.size(), kAgingRecordCapacity);
+    EXPECT_EQ(records.front().rfind("Time:440  [", 0), 0u) << records.front();
+    EXPECT_EQ(records.back().rfind("Time:1439  [", 0), 0u) << records.back();
+    EXPECT_EQ(station->task().CalibrationState, kTaskAging) << "the aging itself goes on";
+    EXPECT_NE(station->log().text().find("AGN: Time:0  ["), std::string::npos) << "the log keeps them all";
+}
+
 TEST_F(InputsAndAging, AnHourOfAgingLogsTheDriftAndCanStartACalibration) {
     sim->monitor().inputs().drift = sim::DriftConfig::Realistic();
     station->setup().agingTime.text = "60";

@@ -8,18 +8,13 @@
 
 #include "monitor/monitor_protocol.h"
 #include "sim/monitor_pipeline.h"
+#include "sim/monitor_bench.h"
 #include "sim/sim_station.h"
 
 namespace halvo::sim {
 namespace {
 
-struct Rig {
-    Rig() : station(clock) {}
-    void send(const Bytes& frame) {
-        station.monitor().receive(frame.data(), frame.size());
-        clock.sleep(50);
-    }
-    void send(MonitorCommand c, uint32_t arg) { send(*BuildMonitorFrame(c, arg)); }
+struct Rig : MonitorBench {
     double greyLuminance(int level) {
         send(MonitorCommand::DrawPattern, static_cast<uint32_t>(level * 0x010101));
         return station.lightAtProbe().Y;
@@ -32,6 +27,7 @@ struct Rig {
     }
     // Measures the raw panel and uploads the table a gamma calibration would build from it.
     void uploadMeasuredTable() {
+        send(MonitorCommand::CalibrationExecution, 1);
         send(MonitorCommand::SetCscGamma, 1);
         std::array<uint16_t, 256> table{};
         const double black = greyLuminance(0);
@@ -41,7 +37,7 @@ struct Rig {
             table[static_cast<size_t>(code)] = static_cast<uint16_t>(value);
             previous = value;
         }
-        send(MonitorCommand::SetCscGamma, 0);
+        // Loaded while the processing is bypassed, as the gamma calibration loads it.
         for (int first = 0; first < 256; first += 4) {
             uint8_t data[9];
             data[0] = static_cast<uint8_t>(first);
@@ -51,9 +47,8 @@ struct Rig {
             }
             send(BuildGammaTableFrame(data));
         }
+        send(MonitorCommand::SetCscGamma, 0);
     }
-    VirtualScheduler clock;
-    SimStation station;
 };
 
 TEST(SimMonitorCalibration, AnUncalibratedMonitorMissesTheGammaAndAMeasuredTableHitsIt) {

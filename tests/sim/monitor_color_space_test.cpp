@@ -8,6 +8,7 @@
 #include "calibration/colour_space_table.h"
 #include "calibration/lut_packet.h"
 #include "monitor/monitor_protocol.h"
+#include "sim/monitor_bench.h"
 #include "sim/sim_station.h"
 
 namespace halvo::sim {
@@ -17,34 +18,23 @@ namespace {
 // bytes hold a quarter of an offset, and a negative one loses up to 5 of 1023 to the truncation.
 constexpr double kTableQuantisation = 0.0015;
 
-struct Fixture {
-    Fixture() : station(clock) {}
-    void send(const Bytes& frame) {
-        monitor().receive(frame.data(), frame.size());
-        clock.sleep(50);
-    }
-    void send(MonitorCommand c, uint32_t arg) { send(*BuildMonitorFrame(c, arg)); }
+// A monitor in calibration mode, as the colour-space calibration and the copy keep it.
+struct Fixture : MonitorBench {
+    Fixture() { send(MonitorCommand::CalibrationExecution, 1); }
     Bytes query(MonitorCommand c) {
         read();
         send(c, 0);
         return read();
     }
-    Bytes read() {
-        uint8_t buffer[256];
-        size_t n = 0;
-        monitor().transmit(buffer, sizeof buffer, n);
-        return Bytes(buffer, buffer + n);
-    }
+    // The table's blocks go to the slot selected for it.
     void upload(int space, const Lut3D& lut) {
+        send(MonitorCommand::SetNativeColorSpace, static_cast<uint32_t>(space + 1));
         for (int i = 0; i < kLutPacketCount; ++i) {
             send(BuildLutPacket(space, i, lut));
         }
         send(BuildLutFinalPacket(space));
     }
     Xyz light() { return station.lightAtProbe(); }
-    SimMonitor& monitor() { return station.monitor(); }
-    VirtualScheduler clock;
-    SimStation station;
 };
 
 double U(const Xyz& c) {
@@ -88,6 +78,12 @@ TEST(MonitorColorSpace, ASlotBeingCalibratedTakesWhiteGainsAndOffsetsAndReportsT
     EXPECT_EQ(HexBytes(reply), "F7 89 EC FF 28 00 00 00");
     EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(reply, 2)), -20);
     EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(reply, 4)), 40);
+    // A model that sends the ten bits bare.
+    f.monitor().config().offsetWords = OffsetWordForm::Bare10Bit;
+    const Bytes bare = f.query(MonitorCommand::GetColorSpaceOffset);
+    EXPECT_EQ(HexBytes(bare), "F7 89 EC 03 28 00 00 00");
+    EXPECT_EQ(ColorSpaceOffsetValue(*ReplyWord(bare, 2)), -20);
+    f.monitor().config().offsetWords = OffsetWordForm::SignExtended;
 
     // Showing a slot ends its calibration: no offsets, the slot's stored white (none uploaded).
     f.send(MonitorCommand::SetColorSpace, 0);
@@ -151,6 +147,7 @@ TEST(MonitorColorSpace, OnlyCompleteCheckedTablesAreStoredAndTheyOutliveAPowerCy
     Lut3D lut{};
     lut[LutIndex(15, 0, 0, 1)] = 20;
     // One packet with a wrong checksum: rejected, and the final packet stores nothing.
+    f.send(MonitorCommand::SetNativeColorSpace, 1);
     for (int i = 0; i < kLutPacketCount; ++i) {
         Bytes packet = BuildLutPacket(0, i, lut);
         if (i == 7) {
@@ -159,7 +156,8 @@ TEST(MonitorColorSpace, OnlyCompleteCheckedTablesAreStoredAndTheyOutliveAPowerCy
         f.send(packet);
     }
     f.send(BuildLutFinalPacket(0));
-    EXPECT_EQ(f.monitor().colorSpaces().rejectedPackets(), 1);
+    f.expectedViolations = {"colour-space block 7 complement 0xFE does not complement 0x00",
+                            "final colour-space block after 63 of the 64 blocks of colour space 0"};
     EXPECT_FALSE(f.monitor().colorSpaces().table(0).has_value());
 
     f.send(MonitorCommand::SetColorSpaceWhite, 4u | Gains(200, 210, 220) << 8);

@@ -6,22 +6,20 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/monitor_bench.h"
 #include "sim/sim_station.h"
 
 namespace halvo::sim {
 namespace {
 
-struct Fixture {
-    explicit Fixture(const std::string& version = "TXM-600 V1.00", uint8_t info = 0x00) : station(clock) {
+struct Fixture : MonitorBench {
+    // In calibration mode, where a uniformity walk sends its packets.
+    explicit Fixture(const std::string& version = "TXM-600 V1.00", uint8_t info = 0x00) {
         monitor().config().versionText = version;
         monitor().config().modelInfo = info;
+        send(*BuildMonitorFrame(MonitorCommand::CalibrationExecution, 1));
         send(*BuildMonitorFrame(MonitorCommand::DrawPattern, 0xFFFFFF));
     }
-    void send(const Bytes& frame) {
-        monitor().receive(frame.data(), frame.size());
-        clock.sleep(50);
-    }
-    SimMonitor& monitor() { return station.monitor(); }
     double at(int cell) {
         const ScreenPoint p = CellCentre(cell);
         return monitor().emitted(p.px, p.py).Y;
@@ -33,8 +31,6 @@ struct Fixture {
         }
         return lv;
     }
-    VirtualScheduler clock;
-    SimStation station;
 };
 
 // Ten-value packet: FE 88 00 FE 13, (enabled ? 80 : 0) + P9, P0..P8, P9.
@@ -75,7 +71,7 @@ TEST(SimUniformity, TheAllZeroPacketLeavesThePanelAsItIs) {
     f.send(TenValue({}, false));
     EXPECT_EQ(f.nine(), before);
     // A packet of the other kind is not this engine's: the table packet on a linear monitor.
-    f.send({0xFA, 0x88, 0x00, 0xFE, 0x13, 0xFF, 40, 40, 40, 40, 40});
+    f.send({0xFA, 0x88, 0x00, 0xFE, 0x13, 0xFF, 6, 7, 11, 5, 0});
     EXPECT_EQ(f.nine(), before);
 }
 
@@ -145,6 +141,7 @@ TEST(SimUniformity, SaveEepromKeepsTheCorrectionOverAPowerCycle) {
     const MonitorUniformity sent = f.monitor().calibration().uniformity;
     f.monitor().powerCycle();
     EXPECT_EQ(f.monitor().calibration().uniformity, MonitorUniformity()) << "not saved: lost";
+    f.send(*BuildMonitorFrame(MonitorCommand::CalibrationExecution, 1));  // a new walk after the restart
     f.send(TenValue({0, 0, 0, 0, 64, 0, 0, 0, 0, 0}));
     f.send(*BuildMonitorFrame(MonitorCommand::SaveEeprom, 255));
     f.monitor().powerCycle();

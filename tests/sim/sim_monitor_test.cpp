@@ -7,27 +7,12 @@
 #include "colorimetry/chromaticity.h"
 #include "monitor/monitor_protocol.h"
 #include "sim/sim_station.h"
+#include "sim/monitor_bench.h"
 
 namespace halvo::sim {
 namespace {
 
-struct Fixture {
-    Fixture() : station(clock) {}
-    void send(const Bytes& frame) {
-        monitor().receive(frame.data(), frame.size());
-        clock.sleep(50);
-    }
-    void send(MonitorCommand c, uint32_t arg) { send(*BuildMonitorFrame(c, arg)); }
-    Bytes read() {
-        uint8_t buffer[256];
-        size_t n = 0;
-        monitor().transmit(buffer, sizeof buffer, n);
-        return Bytes(buffer, buffer + n);
-    }
-    SimMonitor& monitor() { return station.monitor(); }
-    VirtualScheduler clock;
-    SimStation station;
-};
+using Fixture = MonitorBench;
 
 double U(const Xyz& c) {
     return 4 * c.X / (c.X + 15 * c.Y + 3 * c.Z);

@@ -2,6 +2,8 @@
 
 // Runs halvo-cli in process and captures what it prints.
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,6 +35,11 @@ inline CliResult RunCliCaptured(std::vector<std::string> args) {
     r.err.assign(errBuf, errLen);
     std::free(outBuf);
     std::free(errBuf);
+    // With --simulate the simulated monitor reports every frame it refused; a command that
+    // drives it is to send none.
+    if (r.err.find("the simulated monitor refused") != std::string::npos) {
+        ADD_FAILURE() << r.err;
+    }
     return r;
 }
 

@@ -17,6 +17,9 @@ bool CaDriver::connect(const InstrumentSettings& settings) {
         context_.log.logMessage("Cannot open colorimeter port", kChannelSys);
         return false;
     }
+    if (!link.lineNote().empty()) {
+        context_.log.logMessage(link.lineNote(), kChannelDbg);
+    }
     return true;
 }
 

@@ -17,7 +17,7 @@ public:
     void disconnect() override;
     int prepare() override;
     Trigger trigger() override;
-    int waitMs() const override { return settings_.measurementWaitMs; }
+    int waitMs() const override { return setupWaitMs(); }
     int pollCount(bool continuous) override;
     RawReading read() override;
 

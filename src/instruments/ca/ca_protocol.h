@@ -32,8 +32,8 @@ struct CaReading {
 // The reply as text: the bytes read, ended there.
 std::string CaReplyText(const Bytes& reply);
 
-// A measurement from an accepted reply, scaled; nullopt for a malformed one (also when the
-// numbers do not all parse, where the analyser's old driver would have used stale values).
+// A measurement from an accepted reply, scaled; nullopt for a malformed one, also when the
+// numbers do not all parse: a reading made of the last reply's leftovers is no reading.
 std::optional<CaReading> ParseCaReply(const Bytes& reply);
 
 }  // namespace halvo

@@ -33,6 +33,7 @@ bool Cs200Driver::connect(const InstrumentSettings& settings) {
 }
 
 void Cs200Driver::disconnect() {
+    failures_.ended(context_.log);
     if (link_) {
         link_->Cs200Disconnect();
         link_.reset();
@@ -61,11 +62,12 @@ RawReading Cs200Driver::read() {
         while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) {
             reply.pop_back();
         }
-        context_.log.logMessage(Format("CS-200 gave no measurement (%s)", reply.empty() ? "no reply" : reply.c_str()),
-                                 channel());
+        failures_.failed(context_.log, Format("CS-200 gave no measurement (%s)", reply.empty() ? "no reply" : reply.c_str()),
+                         channel());
         r.retryMs = 500;
         return r;
     }
+    failures_.ended(context_.log);
     r.ok = true;
     r.x = m->x;
     r.y = m->y;

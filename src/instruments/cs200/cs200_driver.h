@@ -8,6 +8,7 @@
 
 #include "instruments/cs200/cs200_link.h"
 #include "instruments/instrument.h"
+#include "instruments/repeated_failure.h"
 
 namespace halvo {
 
@@ -31,6 +32,7 @@ private:
     std::optional<Cs200Calls> givenCalls_;
     std::unique_ptr<Cs200Link> link_;
     int waitMs_ = 0;
+    RepeatedFailure failures_;
 };
 
 }  // namespace halvo

@@ -216,6 +216,7 @@ void KClmtr::SelectMatrix(int index) {
         currentMatrix_ = index;
     }
     matrixLoaded_ = true;
+    matrixWarning_.clear();
     const std::string& name = names_[static_cast<size_t>(currentMatrix_)];
     if (currentMatrix_ == 0 || name == kBlankName || name == kFactoryName) {
         useFactoryMatrix();
@@ -236,6 +237,7 @@ void KClmtr::SelectMatrix(int index) {
         return;
     }
     matrixLoaded_ = true;
+    matrixWarning_ = K10MatrixWarning(*m);
     if (!m->correction) {
         return;  // the slot holds no correction matrix: measure as the factory calibrated
     }

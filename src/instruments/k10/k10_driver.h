@@ -62,6 +62,9 @@ public:
     int matrixInUse() const { return matrixInUse_; }
     // False when the last SelectMatrix wanted a matrix from the device and did not get it.
     bool matrixLoaded() const { return matrixLoaded_; }
+    // What the last matrix record showed unlike the devices seen so far (it is in use all the
+    // same), or empty.
+    const std::string& matrixWarning() const { return matrixWarning_; }
     const std::string& calibrationName(int index) const;
     const Matrix3& correctionMatrix() const { return correction_; }
     const RgbMatrix& rgbMatrix() const { return rgbMatrix_; }
@@ -98,6 +101,7 @@ private:
     int currentMatrix_ = 0;
     int matrixInUse_ = 0;
     bool matrixLoaded_ = true;
+    std::string matrixWarning_;
     Matrix3 correction_{};
     RgbMatrix rgbMatrix_ = kXyzToRgbMatrix;
     std::array<Tristimulus, kRingSize> ring_{};

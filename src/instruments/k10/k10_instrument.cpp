@@ -1,5 +1,8 @@
 #include "instruments/k10/k10_instrument.h"
 
+#include <cmath>
+
+#include "colorimetry/evaluation.h"
 #include "common/text_format.h"
 
 namespace halvo {
@@ -20,6 +23,11 @@ K10Instrument::K10Instrument(InstrumentContext& context)
 
 void SelectK10Matrix(KClmtr& k10, int index, StationLog& log, int channel) {
     k10.SelectMatrix(index);
+    if (!k10.matrixWarning().empty()) {
+        log.logMessage(Format("K10 matrix %d: %s; it is used all the same", k10.currentMatrix(),
+                              k10.matrixWarning().c_str()),
+                       channel);
+    }
     if (!k10.matrixLoaded()) {
         log.logMessage(Format("K10 matrix %d could not be read; measuring without a correction matrix",
                               k10.currentMatrix()),
@@ -79,6 +87,21 @@ RawReading K10Instrument::read() {
     raw.lv = r.Y;
     raw.recordFilled = true;
     return raw;
+}
+
+void K10Instrument::applyOffsets(double x, double y, double lv, ColorimetricRecord& record) const {
+    // The evaluation's own flags are found again; the device's stay.
+    record.errorFlags &= ~(kFlagUnusableInput | kFlagNoDominantWavelength | kFlagFarFromLocus);
+    if (!(y > 0.0) || !std::isfinite(x) || !std::isfinite(lv)) {
+        record.X = record.Y = record.Z = 0.0;
+        EvaluateInto(k10_.rgbMatrix(), record);
+        record.errorFlags |= kFlagUnusableInput;
+        return;
+    }
+    record.X = x * lv / y;
+    record.Y = lv;
+    record.Z = (1.0 - x - y) * lv / y;
+    EvaluateInto(k10_.rgbMatrix(), record);
 }
 
 }  // namespace halvo

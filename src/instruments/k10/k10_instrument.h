@@ -21,9 +21,12 @@ public:
     // Selects the driver's current matrix again and logs its number.
     int prepare() override;
     Trigger trigger() override;
-    int waitMs() const override { return settings_.measurementWaitMs; }
+    int waitMs() const override { return setupWaitMs(); }
     int pollCount(bool measuring) override;
     RawReading read() override;
+    // With the device's own RGB matrix; its raw values, ranges, averaging count and status flags
+    // stay as measured.
+    void applyOffsets(double x, double y, double lv, ColorimetricRecord& record) const override;
 
     KClmtr& clmtr() { return k10_; }
 

@@ -204,19 +204,18 @@ std::optional<K10Measurement> ParseK10Measurement(std::span<const uint8_t> reply
 }
 
 std::optional<K10Matrix> ParseK10Matrix(std::span<const uint8_t> reply, uint8_t slot) {
-    if (reply.size() < kK10MatrixLength || reply[0] != slot) {
+    if (reply.size() < kK10MatrixLength) {
         return std::nullopt;
     }
     unsigned sum = 0;
     for (size_t i = 0; i < kK10MatrixChecksumOffset; ++i) {
         sum += reply[i];
     }
-    if ((sum & 0xFF) != reply[kK10MatrixChecksumOffset]) {
-        return std::nullopt;
-    }
     const auto number = [&](size_t at) { return DecodeK10Coefficient(reply[at], reply[at + 1], reply[at + 2]); };
     K10Matrix m;
     m.slot = slot;
+    m.slotDiffers = reply[0] != slot;
+    m.checksumDiffers = (sum & 0xFF) != reply[kK10MatrixChecksumOffset];
     m.correction = reply[kK10MatrixLetterOffset] == kK10CorrectionLetter;
     for (size_t i = 0; i < m.reference.size(); ++i) {
         m.reference[i] = number(kK10MatrixReferenceOffset + 3 * i);
@@ -227,7 +226,40 @@ std::optional<K10Matrix> ParseK10Matrix(std::span<const uint8_t> reply, uint8_t 
             m.rgbMatrix[row][col] = number(kK10MatrixRgbOffset + 3 * (3 * row + col));
         }
     }
+    if (!m.correction) {
+        return m;  // nothing of it is applied
+    }
+    for (size_t row = 0; row < 3; ++row) {
+        for (size_t col = 0; col < 3; ++col) {
+            if (!std::isfinite(m.correctionMatrix[row][col]) || !std::isfinite(m.rgbMatrix[row][col])) {
+                return std::nullopt;
+            }
+        }
+    }
+    // A correction that folds the colour space flat loses what it should correct; its scale is
+    // about 1, so a determinant this small is no correction at all.
+    const Matrix3& c = m.correctionMatrix;
+    const double det = c[0][0] * (c[1][1] * c[2][2] - c[1][2] * c[2][1]) -
+                       c[0][1] * (c[1][0] * c[2][2] - c[1][2] * c[2][0]) +
+                       c[0][2] * (c[1][0] * c[2][1] - c[1][1] * c[2][0]);
+    constexpr double kSmallestDeterminant = 1e-6;
+    if (!std::isfinite(det) || std::fabs(det) < kSmallestDeterminant) {
+        return std::nullopt;
+    }
     return m;
+}
+
+std::string K10MatrixWarning(const K10Matrix& m) {
+    if (m.slotDiffers && m.checksumDiffers) {
+        return "its first byte is not the slot number and its last is not the sum of the others";
+    }
+    if (m.slotDiffers) {
+        return "its first byte is not the slot number";
+    }
+    if (m.checksumDiffers) {
+        return "its last byte is not the sum of the others";
+    }
+    return {};
 }
 
 K10Bytes BuildK10Identity(const std::string& model, const std::string& serialNumber, const std::string& firmware) {

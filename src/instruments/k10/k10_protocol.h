@@ -21,7 +21,7 @@
 //
 // "D1"  select a slot: the device echoes "D1" (2 bytes) and then waits for the slot number as
 //   one byte followed by CR. It answers that with the slot's matrix record, 131 bytes:
-//   0       the slot number
+//   0       the slot number, as the devices seen so far send it
 //   1-20    the slot's name record as in "D7"
 //   21      'C' when the slot holds a correction matrix; anything else carries none (the
 //           factory slot 0 answers 'F', an erased slot FF)
@@ -30,7 +30,10 @@
 //           largest remaining error in u'v' on the reference set
 //   74-100  9 numbers: the correction matrix, row by row: X, Y, Z = M . raw X, Y, Z
 //   101-127 9 numbers: the XYZ-to-RGB matrix of this calibration, row by row
-//   128     checksum: the sum of bytes 0-127, modulo 256
+//   128     the sum of bytes 0-127 modulo 256, as the devices seen so far send it
+//   Neither byte 0 nor byte 128 is known to hold on every device: a reply that differs there
+//   is used with a warning. Only a reply whose matrix cannot be used is refused: a short one,
+//   coefficients that are not finite, or a correction matrix that cannot be inverted.
 //   129-130 CR LF
 //
 // "N5"  measure, 15 bytes:
@@ -146,13 +149,18 @@ std::optional<K10Measurement> ParseK10Measurement(std::span<const uint8_t> reply
 struct K10Matrix {
     uint8_t slot = 0;
     bool correction = false;  // the letter at offset 21 is 'C'
+    // What the reply did not show as expected; the matrix is usable all the same.
+    bool slotDiffers = false;      // byte 0 is not the slot asked for
+    bool checksumDiffers = false;  // byte 128 is not the sum of bytes 0..127
     std::array<double, 5> reference{};
     Matrix3 correctionMatrix{};
     RgbMatrix rgbMatrix{};
 };
-// A matrix record for the slot asked for: nullopt when it is short, answers another slot or
-// fails its checksum.
+// A matrix record for the slot asked for: nullopt when it is short, holds a coefficient that is
+// not finite, or carries a correction matrix that cannot be inverted.
 std::optional<K10Matrix> ParseK10Matrix(std::span<const uint8_t> reply, uint8_t slot);
+// The warning for a usable record that did not show what was expected, or empty.
+std::string K10MatrixWarning(const K10Matrix& matrix);
 
 // The device's side, for the simulated K-10 and tests.
 K10Bytes BuildK10Identity(const std::string& model, const std::string& serialNumber, const std::string& firmware);

@@ -1,5 +1,7 @@
 #include "instruments/pelko/pelko_driver.h"
 
+#include <cmath>
+
 #include "instruments/pelko/pelko_core_library.h"
 
 namespace halvo {
@@ -49,6 +51,7 @@ void PelkoDriver::release() {
 }
 
 void PelkoDriver::disconnect() {
+    refusedStarts_.ended(context_.log);
     const bool connected = isOpen();
     // A device lost while connected is closed all the same, so that it can be opened again.
     release();
@@ -82,9 +85,11 @@ InstrumentDriver::Trigger PelkoDriver::trigger() {
     if (pelkoStep == kStageStart) {
         pelkoLastError = PELKO_MeasureEx(pelkoHandle, 0, 1, 1);
         if (pelkoLastError != 0) {
-            context_.log.logMessage("Could not start measurement!", context_.monitor.task().CalibrationState);
+            // A device refusing every start is asked a hundred times a second.
+            refusedStarts_.failed(context_.log, "Could not start measurement!", context_.monitor.task().CalibrationState);
             return {true, kStartRetryMs};
         }
+        refusedStarts_.ended(context_.log);
         pelkoStep = kStagePoll;
         return {true, 100};
     }
@@ -106,6 +111,7 @@ InstrumentDriver::Trigger PelkoDriver::trigger() {
     if (pelkoLastError != 0) {
         return {true, 100};
     }
+    fetched_ = true;
     return {};
 }
 
@@ -120,14 +126,18 @@ RawReading PelkoDriver::read() {
     const double Y = static_cast<double>(pelkoY);
     const double Z = static_cast<double>(pelkoZ);
     const double sum = X + Y + Z;
-    // No light (or nothing fetched) has no chromaticity: no reading, and the cycle measures again.
-    if (!isOpen() || !(sum > 0.0)) {
+    // Only a result fetched since the last reading is one: the read step can also come from the
+    // idle polls, before the measurement asked for has even started.
+    if (!isOpen() || !fetched_ || !std::isfinite(sum)) {
         return r;
     }
+    fetched_ = false;
+    // A fetched result without light has no chromaticity: it is handed on as a zero reading, as
+    // the Spyder4's is. Measuring it again would never end on a black screen.
     r.ok = true;
-    r.x = X / sum;
-    r.y = Y / sum;
-    r.lv = Y;
+    r.x = sum > 0.0 ? X / sum : 0.0;
+    r.y = sum > 0.0 ? Y / sum : 0.0;
+    r.lv = Y > 0.0 ? Y : 0.0;
     return r;
 }
 

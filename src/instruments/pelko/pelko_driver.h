@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "instruments/instrument.h"
+#include "instruments/repeated_failure.h"
 #include "radiometric/vantrel.h"
 
 namespace halvo {
@@ -48,6 +49,8 @@ private:
 
     PelkoCoreLookup core_ = nullptr;
     bool holdsHandle_ = false;
+    RepeatedFailure refusedStarts_;
+    bool fetched_ = false;  // a result fetched and not yet read
 };
 
 }  // namespace halvo

@@ -59,6 +59,7 @@ bool Spyder4Driver::connect(const InstrumentSettings& settings) {
 }
 
 void Spyder4Driver::disconnect() {
+    readFailures_.ended(context_.log);
     if (started_) {
         calls_.DC_SetLED(0, 0);
         calls_.DC_Shutdown();
@@ -107,8 +108,9 @@ InstrumentDriver::Trigger Spyder4Driver::trigger() {
         X_ = X;
         Y_ = Y;
         Z_ = Z;
+        readFailures_.ended(context_.log);
     } else {
-        log(kCommunicationError);
+        readFailures_.failed(context_.log, kCommunicationError, channel());
     }
     return {};
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "instruments/instrument.h"
+#include "instruments/repeated_failure.h"
 #include "instruments/spyder4/dccmtr_library.h"
 
 namespace halvo {
@@ -38,6 +39,7 @@ private:
     DccmtrCalls calls_;
     bool started_ = false;  // DC_Startup was called and DC_Shutdown not yet
     bool readOk_ = false;
+    RepeatedFailure readFailures_;
     int32_t X_ = 0;
     int32_t Y_ = 0;
     int32_t Z_ = 0;
