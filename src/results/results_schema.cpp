@@ -126,6 +126,11 @@ const std::vector<SchemaMigration>& ResultsMigrations() {
              " attempts INTEGER NOT NULL,"
              " last_error TEXT NOT NULL)",
          }},
+        {2,
+         {
+             // Runs recorded before calibrations had a fast mode were all prescribed ones.
+             "ALTER TABLE runs ADD COLUMN mode TEXT NOT NULL DEFAULT 'prescribed'",
+         }},
     };
     return migrations;
 }

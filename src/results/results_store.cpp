@@ -12,8 +12,8 @@ namespace {
 constexpr const char* kRunColumns =
     "run_id, kind, station, operator, serial_number, model, firmware, calibration_id, instrument, "
     "instrument_serial, instrument_matrix, started_at, ended_at, station_ms, outcome, reason, passed, white_duv, "
-    "gamma_error, parent_run_id, program_version";
-constexpr int kRunColumnCount = 21;
+    "gamma_error, parent_run_id, program_version, mode";
+constexpr int kRunColumnCount = 22;
 
 constexpr const char* kItemColumns = "run_id, position, test, item, quantity, value, limit_text, verdict";
 constexpr int kItemColumnCount = 8;
@@ -42,7 +42,8 @@ std::vector<SqlValue> RunValues(const RunRecord& r) {
             SqlValue::OptionalReal(r.whiteDuv),
             SqlValue::OptionalReal(r.gammaError),
             SqlValue::Text(r.parentRunId),
-            SqlValue::Text(r.programVersion)};
+            SqlValue::Text(r.programVersion),
+            SqlValue::Text(RunModeName(r.mode))};
 }
 
 std::string Placeholders(int first, int count) {
@@ -87,6 +88,8 @@ RunRecord RunFromRow(const SqlRow& row) {
     r.gammaError = Real(row, 18);
     r.parentRunId = Text(row, 19);
     r.programVersion = Text(row, 20);
+    // A mode this program does not know (a newer station's) reads as the ordinary one.
+    r.mode = ParseRunMode(Text(row, 21)).value_or(RunMode::Prescribed);
     return r;
 }
 

@@ -19,6 +19,7 @@ namespace {
 constexpr std::array<const char*, kRunKindCount> kKindNames = {"calibration", "verification", "copy",
                                                                "eeprom-read", "eeprom-write", "aging"};
 constexpr std::array<const char*, kRunOutcomeCount> kOutcomeNames = {"completed", "failed", "stopped"};
+constexpr std::array<const char*, kRunModeCount> kModeNames = {"prescribed", "fast"};
 
 std::optional<double> ParseValue(const std::string& text) {
     if (text.empty()) {
@@ -59,6 +60,14 @@ const char* RunOutcomeName(RunOutcome outcome) {
 
 std::optional<RunOutcome> ParseRunOutcome(const std::string& name) {
     return ByName<RunOutcome>(kOutcomeNames, name);
+}
+
+const char* RunModeName(RunMode mode) {
+    return kModeNames[static_cast<size_t>(mode)];
+}
+
+std::optional<RunMode> ParseRunMode(const std::string& name) {
+    return ByName<RunMode>(kModeNames, name);
 }
 
 void ComputeRunMetrics(RunRecord& record) {

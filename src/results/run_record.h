@@ -13,9 +13,13 @@ namespace halvo::results {
 
 enum class RunKind { Calibration, Verification, Copy, EepromRead, EepromWrite, Aging };
 enum class RunOutcome { Completed, Failed, Stopped };
+// How a calibration went about its work: every step as prescribed, or the fast calibration's
+// shortened sequence. Runs of other kinds are prescribed.
+enum class RunMode { Prescribed, Fast };
 
 inline constexpr int kRunKindCount = 6;
 inline constexpr int kRunOutcomeCount = 3;
+inline constexpr int kRunModeCount = 2;
 
 // "calibration", "verification", "copy", "eeprom-read", "eeprom-write", "aging".
 const char* RunKindName(RunKind kind);
@@ -23,6 +27,9 @@ std::optional<RunKind> ParseRunKind(const std::string& name);
 // "completed", "failed", "stopped".
 const char* RunOutcomeName(RunOutcome outcome);
 std::optional<RunOutcome> ParseRunOutcome(const std::string& name);
+// "prescribed", "fast".
+const char* RunModeName(RunMode mode);
+std::optional<RunMode> ParseRunMode(const std::string& name);
 
 // One judged line of a verification, as its report shows it.
 struct VerificationItem {
@@ -39,6 +46,7 @@ struct VerificationItem {
 struct RunRecord {
     std::string runId;  // unique across stations
     RunKind kind = RunKind::Calibration;
+    RunMode mode = RunMode::Prescribed;
     std::string station;
     std::string operatorName;  // "Tested By"
     std::string serialNumber;  // "S/N"
