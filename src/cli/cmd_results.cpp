@@ -34,7 +34,7 @@ extern const Subcommand kResultsCommand = {
     "run), every verification item with its value, limit and verdict, the calibration data as its\n"
     ".cal text and the run's log. Records go into the embedded database first ($XDG_DATA_HOME/halvo/\n"
     "results.sqlite, else ~/.local/share/halvo/results.sqlite); with a results server (a\n"
-    "postgresql:// URL in --results-db, HALVO_RESULTS_DB or Results.ini beside Config.ini) they wait\n"
+    "postgresql:// URL in --results-db, HALVO_RESULTS_DB or Station.ini beside Config.ini) they wait\n"
     "there until the server has them. The commands read the server when one is set, else the\n"
     "embedded database. Times are UTC.\n"
     "list    the runs, newest first, one line each (the run id's first 8 characters name it for show)\n"
@@ -86,6 +86,7 @@ std::string Shown(const std::string& isoTime) {
 void RunJson(JsonWriter& j, const results::RunRecord& r) {
     j.string("runId", r.runId)
         .string("kind", results::RunKindName(r.kind))
+        .string("mode", results::RunModeName(r.mode))
         .string("station", r.station)
         .string("operator", r.operatorName)
         .string("serialNumber", r.serialNumber)
@@ -174,6 +175,7 @@ void PrintRecord(CliIo& io, const results::RunRecord& r) {
     };
     line("Run", r.runId);
     line("Kind", results::RunKindName(r.kind));
+    line("Mode", results::RunModeName(r.mode));
     line("Outcome", std::string(results::RunOutcomeName(r.outcome)) + (r.passed ? ", passed" : ", not passed"));
     line("Reason", r.reason);
     line("Station", r.station);
@@ -215,7 +217,7 @@ bool WriteStored(const std::optional<std::string>& text, const std::string& path
         std::fprintf(io.err, "halvo-cli results show: the run has no stored %s\n", what);
         return false;
     }
-    if (!MakeParentFolder(path, &error) || !WriteFileAtomically(path, *text, &error)) {
+    if (!PrepareOutput(path, OutputKind::File, &error) || !WriteFileAtomically(path, *text, &error)) {
         std::fprintf(io.err, "halvo-cli results show: %s\n", error.c_str());
         return false;
     }
@@ -313,9 +315,9 @@ int RunResults(Args& args, CliIo& io) {
     o.local = args.takeFlag("--local");
     o.json = args.takeFlag("--json");
     o.by = args.takeOption("--by");
-    o.out = args.takeOption("--out");
-    o.cal = args.takeOption("--cal");
-    o.log = args.takeOption("--log");
+    o.out = args.takeOutput("--out", OutputKind::File);
+    o.cal = args.takeOutput("--cal", OutputKind::File);
+    o.log = args.takeOutput("--log", OutputKind::File);
     o.all = args.takeFlag("--all");
     std::vector<std::string> pos = args.positionals();
     if (!args.error().empty()) {

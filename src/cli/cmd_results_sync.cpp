@@ -33,7 +33,7 @@ int ResultsSync(const ResultsOptions& o, CliIo& io, const results::ResultsTarget
     }
     if (!server) {
         std::fprintf(io.out,
-                     "No results server is set (--results-db, HALVO_RESULTS_DB or Results.ini): every record stays "
+                     "No results server is set (--results-db, HALVO_RESULTS_DB or Station.ini): every record stays "
                      "in %s.\n",
                      target.localPath.c_str());
         return problem.empty() ? kExitOk : kExitFailure;

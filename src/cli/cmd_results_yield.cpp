@@ -170,7 +170,7 @@ int ResultsReport(const ResultsOptions& o, CliIo& io, const results::ResultsTarg
         return kExitFailure;
     }
     std::string error;
-    if (!MakeParentFolder(*o.out, &error) || !results::WriteResultsWorkbook(*o.out, report, runs, &error)) {
+    if (!PrepareOutput(*o.out, OutputKind::File, &error) || !results::WriteResultsWorkbook(*o.out, report, runs, &error)) {
         std::fprintf(io.err, "halvo-cli results report: %s\n", error.c_str());
         return kExitFailure;
     }

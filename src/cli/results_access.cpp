@@ -1,8 +1,6 @@
 #include "cli/results_access.h"
 
 #include <cctype>
-#include <filesystem>
-#include <sstream>
 
 #include "common/text_format.h"
 
@@ -10,24 +8,40 @@ namespace halvo::cli {
 
 namespace {
 
-bool TakeList(Args& args, const char* option, std::vector<std::string>& names) {
-    const std::optional<std::string> v = args.takeOption(option);
-    if (!v) {
-        return true;
+// The names of an enumeration's values as the items of a list option, in the enumeration's
+// order, so that the chosen indices are its values.
+template <typename Enum>
+ListVocabulary Vocabulary(int count, const char* (*name)(Enum)) {
+    ListVocabulary v;
+    for (int i = 0; i < count; ++i) {
+        v.items.push_back({name(static_cast<Enum>(i))});
     }
-    if (*v == "all") {
-        names.clear();
-        return true;
-    }
-    std::stringstream list(*v);
-    std::string item;
-    while (std::getline(list, item, ',')) {
-        if (item.empty()) {
-            return false;
+    return v;
+}
+
+// --kind and --outcome: the values chosen into `into`; false with *error naming what was wrong.
+template <typename Enum>
+bool TakeChoice(Args& args, const char* option, int count, const char* (*name)(Enum), const char* what,
+                std::vector<Enum>& into, std::string* error) {
+    const ListVocabulary vocabulary = Vocabulary(count, name);
+    bool bad = false;
+    std::string unknown;
+    const std::optional<std::vector<int>> chosen = args.takeList(option, vocabulary, &bad, &unknown);
+    if (bad) {
+        std::string names;
+        for (const auto& item : vocabulary.items) {
+            names += item[0] + ", ";
         }
-        names.push_back(item);
+        *error = Format("unknown %s '%s' (%sor all)", what, unknown.c_str(), names.c_str());
+        return false;
     }
-    return !names.empty();
+    if (chosen) {
+        into.clear();
+        for (const int i : *chosen) {
+            into.push_back(static_cast<Enum>(i));
+        }
+    }
+    return true;
 }
 
 bool Digits(const std::string& s, size_t at, size_t count) {
@@ -75,20 +89,6 @@ bool ParseSinceDate(const std::string& text, std::string& since) {
     return true;
 }
 
-bool MakeParentFolder(const std::string& path, std::string* error) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) {
-        return true;
-    }
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        *error = Format("cannot make the folder %s: %s", folder.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
-}
-
 bool TakeRunFilter(Args& args, results::RunFilter& filter, std::string* error, bool withLimit) {
     if (auto v = args.takeOption("--id")) {
         filter.calibrationId = *v;
@@ -105,33 +105,10 @@ bool TakeRunFilter(Args& args, results::RunFilter& filter, std::string* error, b
             return false;
         }
     }
-    std::vector<std::string> kinds;
-    if (!TakeList(args, "--kind", kinds)) {
-        *error = "--kind takes all, or kinds out of calibration, verification, copy, eeprom-read, eeprom-write, "
-                 "aging separated by commas";
+    if (!TakeChoice(args, "--kind", results::kRunKindCount, results::RunKindName, "kind", filter.kinds, error) ||
+        !TakeChoice(args, "--outcome", results::kRunOutcomeCount, results::RunOutcomeName, "outcome",
+                    filter.outcomes, error)) {
         return false;
-    }
-    for (const std::string& k : kinds) {
-        const auto kind = results::ParseRunKind(k);
-        if (!kind) {
-            *error = "unknown kind '" + k +
-                     "' (calibration, verification, copy, eeprom-read, eeprom-write, aging, or all)";
-            return false;
-        }
-        filter.kinds.push_back(*kind);
-    }
-    std::vector<std::string> outcomes;
-    if (!TakeList(args, "--outcome", outcomes)) {
-        *error = "--outcome takes all, or outcomes out of completed, failed, stopped separated by commas";
-        return false;
-    }
-    for (const std::string& o : outcomes) {
-        const auto outcome = results::ParseRunOutcome(o);
-        if (!outcome) {
-            *error = "unknown outcome '" + o + "' (completed, failed, stopped, or all)";
-            return false;
-        }
-        filter.outcomes.push_back(*outcome);
     }
     if (withLimit) {
         if (auto v = args.takeOption("--limit")) {

@@ -25,7 +25,4 @@ bool TakeRunFilter(Args& args, results::RunFilter& filter, std::string* error, b
 // "2024-05-01", "2024-05-01T12:00", "2024-05-01T12:00:00" (UTC): the form the records compare.
 bool ParseSinceDate(const std::string& text, std::string& since);
 
-// Makes the folder a file goes into; false with *error.
-bool MakeParentFolder(const std::string& path, std::string* error);
-
 }  // namespace halvo::cli

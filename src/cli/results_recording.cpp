@@ -3,7 +3,8 @@
 namespace halvo::cli {
 
 bool TakeResultsDbOption(Args& args, std::string& value, std::string* error) {
-    const std::optional<std::string> v = args.takeOption("--results-db");
+    // A file names the embedded database, which the recorder makes with its folder.
+    const std::optional<std::string> v = args.takeOutput("--results-db", OutputKind::File);
     if (!v) {
         return true;
     }

@@ -68,6 +68,7 @@ TEST_F(CliResults, ACalibrationsStoredCalComesBackByteForByte) {
     const std::string id = m[1];
     EXPECT_NE(list.out.find("\"serialNumber\":\"SN-0815\""), std::string::npos);
     EXPECT_NE(list.out.find("\"operator\":\"Kim\""), std::string::npos);
+    EXPECT_NE(list.out.find("\"kind\":\"calibration\",\"mode\":\"prescribed\""), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("\"total\":1"), std::string::npos);
 
     const test::CliResult show =
@@ -75,6 +76,7 @@ TEST_F(CliResults, ACalibrationsStoredCalComesBackByteForByte) {
     ASSERT_EQ(show.exitCode, 0) << show.err;
     EXPECT_NE(show.out.find("Outcome            completed, passed"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("S/N                SN-0815"), std::string::npos);
+    EXPECT_NE(show.out.find("Mode               prescribed"), std::string::npos) << show.out;
     std::string saved;
     for (const auto& e : fs::directory_iterator("out")) {
         if (e.path().extension() == ".cal") {
@@ -115,7 +117,7 @@ TEST_F(CliResults, ListAnswersItsFiltersAndSaysWhenNothingIsThere) {
     EXPECT_NE(r.out.find("1 of 1 run(s)"), std::string::npos) << r.out;
     r = RunCliCaptured({"results", "list", "--outcome", "failed", "--kind", "all"});
     EXPECT_NE(r.out.find("2 of 2 run(s)"), std::string::npos) << r.out;
-    r = RunCliCaptured({"results", "list", "--kind", "calibration,copy", "--station", "line-0"});
+    r = RunCliCaptured({"results", "list", "--kind", "Calibration, COPY", "--station", "line-0"});
     EXPECT_NE(r.out.find("2 of 2 run(s)"), std::string::npos) << r.out;  // 0 and 6
     r = RunCliCaptured({"results", "list", "--since", "2024-05-01T17:00", "--limit", "2"});
     EXPECT_NE(r.out.find("2 of 3 run(s) in " + database + " (--limit 0 lists all)"), std::string::npos) << r.out;
