@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -38,19 +40,23 @@ std::string ServerBin() {
     return best;
 }
 
-// In the child: become the server's user, die with the parent, then run the program.
+// In the child: become the server's user, die with the parent, then run the program from the
+// scratch folder (the test's own working directory may be closed to that user).
 [[noreturn]] void Exec(const std::string& program, const std::vector<std::string>& args, uid_t uid, gid_t gid,
-                       bool quiet) {
+                       const std::string& directory, const std::string& logPath) {
     if (getuid() == 0) {
         if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) {
             _exit(126);
         }
     }
+    if (chdir(directory.c_str()) != 0) {
+        _exit(126);
+    }
     prctl(PR_SET_PDEATHSIG, SIGQUIT);
-    if (quiet) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (log >= 0) {
+        dup2(log, 1);
+        dup2(log, 2);
     }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -62,6 +68,13 @@ std::string ServerBin() {
     unsetenv("PGDATA");
     execv(program.c_str(), argv.data());
     _exit(127);
+}
+
+// The end of a program's output, for the message of its failure.
+std::string Tail(const std::string& path) {
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.size() > 600 ? text.substr(text.size() - 600) : text;
 }
 
 }  // namespace
@@ -84,15 +97,19 @@ std::unique_ptr<ScratchPostgres> ScratchPostgres::Start(std::string* error, bool
     pg->uid_ = getuid();
     pg->gid_ = getgid();
     if (getuid() == 0) {
-        const passwd* nobody = getpwnam("nobody");
-        if (nobody == nullptr) {
-            *error = "no user 'nobody' to run the server as";
+        // The server refuses to run as root: it runs as an unprivileged user that owns the folder.
+        const passwd* user = getpwnam("nobody");
+        if (user == nullptr) {
+            user = getpwnam("postgres");
+        }
+        if (user == nullptr || user->pw_uid == 0) {
+            *error = "no unprivileged user ('nobody' or 'postgres') to run the server as";
             return nullptr;
         }
-        pg->uid_ = nobody->pw_uid;
-        pg->gid_ = nobody->pw_gid;
+        pg->uid_ = user->pw_uid;
+        pg->gid_ = user->pw_gid;
         if (chown(pg->dir_.c_str(), pg->uid_, pg->gid_) != 0) {
-            *error = "cannot give the scratch folder to 'nobody'";
+            *error = std::string("cannot give the scratch folder to '") + user->pw_name + "'";
             return nullptr;
         }
     }
@@ -111,11 +128,11 @@ bool ScratchPostgres::runAsServerUser(const std::string& program, const std::vec
                                       std::string* error) {
     const pid_t child = fork();
     if (child == 0) {
-        Exec(program, args, uid_, gid_, true);
+        Exec(program, args, uid_, gid_, dir_, dir_ + "/setup.log");
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        *error = program + " failed";
+        *error = program + " failed: " + Tail(dir_ + "/setup.log");
         return false;
     }
     return true;
@@ -132,7 +149,7 @@ bool ScratchPostgres::start(std::string* error) {
         if (!durable_) {
             args.push_back("-F");
         }
-        Exec(bin_ + "/postgres", args, uid_, gid_, true);
+        Exec(bin_ + "/postgres", args, uid_, gid_, dir_, dir_ + "/server.log");
     }
     if (pid_ < 0) {
         *error = "cannot start the server";
@@ -148,7 +165,7 @@ bool ScratchPostgres::start(std::string* error) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            *error = "the server exited at its start";
+            *error = "the server exited at its start: " + Tail(dir_ + "/server.log");
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

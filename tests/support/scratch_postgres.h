@@ -2,8 +2,9 @@
 
 // A throwaway PostgreSQL server for tests: a fresh cluster in a scratch folder, listening only on
 // a Unix socket in that folder, stopped and removed at the end. PostgreSQL refuses to run as
-// root, so under root (as CI runs) the server runs as the unprivileged user "nobody". The server
-// is a child of the test that dies with it.
+// root, so under root (as CI runs) the server runs as the unprivileged user "nobody" (or
+// "postgres"), which owns the folder. Its output goes into the folder, for the message when it
+// fails. The server is a child of the test that dies with it.
 
 #include <sys/types.h>
 
