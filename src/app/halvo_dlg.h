@@ -149,8 +149,11 @@ public:
     // What the certificate is made of now: the report's sources and the monitor's firmware, the
     // station's name, and the verification before the calibration that this one followed.
     CertificateSources certificateSources();
-    // The station's own name for its certificates; the host name while it is empty.
+    // The station's own name ([Station] Name= of Station.ini) for its certificates and run
+    // records; the host name while it is empty.
     std::string stationName;
+    // The serial number of the instrument in use where the instrument gives one, else "".
+    std::string instrumentSerial() const;
 
     // ---- State ----
     StationLog& log() { return log_; }

@@ -105,6 +105,17 @@ void CHalvoDlg::runBegan(RunKind kind) {
     runLog_.capturing = true;
 }
 
+std::string CHalvoDlg::instrumentSerial() const {
+    const InstrumentKind kind = selectedKind();
+    if (kind == InstrumentKind::K10 && k10_) {
+        return k10_->SerialNumber();
+    }
+    if (kind == InstrumentKind::Pelko) {
+        return setup_.pelkoDevices.text();
+    }
+    return {};
+}
+
 void CHalvoDlg::snapshotRun() {
     if (resultsSink == nullptr) {
         return;  // nobody keeps the record: nothing to build
@@ -118,13 +129,9 @@ void CHalvoDlg::snapshotRun() {
     r.programVersion = Format("%d.%d", options_.versionMajor, options_.versionMinor);
     const InstrumentKind kind = selectedKind();
     r.instrument = kInstrumentNames[static_cast<size_t>(kind)];
-    r.instrumentSerial.clear();
+    r.station = CertificateStationName(stationName);
+    r.instrumentSerial = instrumentSerial();
     r.instrumentMatrix.clear();
-    if (kind == InstrumentKind::K10 && k10_) {
-        r.instrumentSerial = k10_->SerialNumber();
-    } else if (kind == InstrumentKind::Pelko) {
-        r.instrumentSerial = setup_.pelkoDevices.text();
-    }
     if (kind == InstrumentKind::K10 || kind == InstrumentKind::Spyder4) {
         r.instrumentMatrix = setup_.calFile.text();
     }

@@ -34,7 +34,7 @@ extern const Subcommand kEepromCommand = {
     "  --log <file>      write the station log to a file\n"
     "  -v, --verbose     print the station log as it is written\n"
     "  --results-db <url> where the run's record goes (see halvo-cli results; default\n"
-    "                    HALVO_RESULTS_DB, else Results.ini, else the embedded database)\n",
+    "                    HALVO_RESULTS_DB, else Station.ini, else the embedded database)\n",
     RunEeprom,
 };
 

@@ -40,7 +40,7 @@ const char* const kStationOptionsHelp =
     "  --results-db <url>    where every run's record goes: a postgresql:// URL of the line's\n"
     "                        server (the records are kept in the embedded database first and sent\n"
     "                        from there), or another embedded database file; default\n"
-    "                        HALVO_RESULTS_DB, else Results.ini, else only the embedded database\n"
+    "                        HALVO_RESULTS_DB, else Station.ini, else only the embedded database\n"
     "  --log <file>          write the station log to a file\n"
     "  -v, --verbose         print the station log as it is written\n";
 
@@ -195,6 +195,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
     station_->log().addListener(&echo_);
     recorder_ = MakeRunRecorder(options.resultsDb, io, station_->log());
     station_->resultsSink = recorder_.get();
+    station_->stationName = recorder_->target().station;
 }
 
 ControllerSession::~ControllerSession() {

@@ -100,9 +100,10 @@ const std::vector<HelpSection>& OverviewSections() {
          "  Config.ini  the station's settings, in the working directory: read at the start of\n"
          "              every command that connects a station and rewritten when a setting\n"
          "              changes, as the window does\n"
-         "  Results.ini beside Config.ini: the station's name in the results (Station=, default the\n"
-         "              host name), the results server (Server=postgresql://...) and its time-outs\n"
-         "              in seconds (ConnectTimeout=3, StatementTimeout=10)\n"},
+         "  Station.ini beside Config.ini, the station's own settings: [Station] Name= what the\n"
+         "              station calls itself on its records and certificates (default the host\n"
+         "              name); [Results] Server=postgresql://... the results server, and its\n"
+         "              time-outs in seconds, ConnectTimeout=3 and StatementTimeout=10\n"},
     };
     return sections;
 }

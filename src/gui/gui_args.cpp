@@ -17,7 +17,7 @@ const char* const kGuiUsage =
     "  --results-db <url>\n"
     "               where every run's record goes: a postgresql:// URL of the line's results\n"
     "               server, or another embedded database file (default HALVO_RESULTS_DB, else\n"
-    "               Results.ini beside Config.ini, which the window's \"Results...\" sets)\n"
+    "               Station.ini beside Config.ini, which the window's \"Results...\" sets)\n"
     "  -h, --help   this text\n"
     "  --version    the program version\n"
     "\n"

@@ -44,7 +44,7 @@ ResultsSettingsDialog::ResultsSettingsDialog(std::string directory, QWidget* par
     auto* form = new QFormLayout;
     station_ = new QLineEdit(QString::fromStdString(s.station), this);
     station_->setObjectName("resultsStation");
-    station_->setPlaceholderText(QString::fromStdString(results::HostName()));
+    station_->setPlaceholderText(QString::fromStdString(HostName()));
     server_ = new QLineEdit(QString::fromStdString(s.server), this);
     server_->setObjectName("resultsServer");
     server_->setPlaceholderText("postgresql://user@host/halvo (empty: this station only)");

@@ -1,7 +1,7 @@
 #pragma once
 
 // "Results": where the station keeps every run's record. The station's name in the records,
-// the line's results server and its time-outs, kept in Results.ini beside Config.ini; a test of
+// the line's results server and its time-outs, kept in Station.ini beside Config.ini; a test of
 // the connection that never holds the window up.
 
 #include <QDialog>
@@ -18,7 +18,7 @@ namespace halvo::gui {
 
 class ResultsSettingsDialog : public QDialog {
 public:
-    // directory: where Results.ini lives (the station's working directory).
+    // directory: where Station.ini lives (the station's working directory).
     ResultsSettingsDialog(std::string directory, QWidget* parent);
 
     // The settings as the fields show them.

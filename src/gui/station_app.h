@@ -32,7 +32,7 @@ struct StationAppOptions {
     SoundOutput* sound = nullptr;
     // Where Error.wav, Success.wav and Fail.wav are looked for, in order.
     std::vector<std::string> soundDirectories = {"."};
-    // --results-db: the results server or database file, before HALVO_RESULTS_DB and Results.ini.
+    // --results-db: the results server or database file, before HALVO_RESULTS_DB and Station.ini.
     std::string resultsDb;
 };
 

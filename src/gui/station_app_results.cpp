@@ -35,6 +35,7 @@ void StationApp::startRecorder() {
     recorder_ = std::make_unique<results::RunRecorder>(resultsTarget(), kClosingGraceMs);
     recorder_->notify = [this](const std::string& line) { station_->log().logMessage(line, kChannelSys); };
     station_->resultsSink = recorder_.get();
+    station_->stationName = recorder_->target().station;
     if (old) {
         // Its last round may wait on a server; the window does not.
         old->notify = nullptr;

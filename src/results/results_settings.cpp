@@ -1,56 +1,25 @@
 #include "results/results_settings.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <climits>
 #include <cstdlib>
-#include <sstream>
 
-#include "common/file_io.h"
 #include "common/text_format.h"
 
 namespace halvo::results {
 
 namespace {
 
-constexpr size_t kMaxSettingsBytes = 64 * 1024;
+constexpr const char* kStationSection = "Station";
+constexpr const char* kResultsSection = "Results";
 
-std::string Trim(const std::string& s) {
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) {
-        ++b;
+bool TakeSeconds(const std::optional<std::string>& value, int& into, const char* key, std::string* error) {
+    if (!value) {
+        return true;
     }
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) {
-        --e;
-    }
-    return s.substr(b, e - b);
-}
-
-// A value as one line of text: control characters (a line feed would start a line of its own, a
-// NUL would end the value early) go.
-std::string OneLine(std::string value) {
-    value.erase(std::remove_if(value.begin(), value.end(),
-                               [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f; }),
-                value.end());
-    return Trim(value);
-}
-
-std::string Join(const std::string& directory, const char* name) {
-    if (directory.empty() || directory == ".") {
-        return name;
-    }
-    return directory.back() == '/' ? directory + name : directory + "/" + name;
-}
-
-bool TakeSeconds(const std::string& value, int& into, const char* key, std::string* error) {
     char* end = nullptr;
-    const long n = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || n < 1 || n > 300) {
-        *error = Format("%s: %s must be whole seconds from 1 to 300, not \"%s\"", kResultsSettingsFile, key,
-                        value.c_str());
+    const long n = std::strtol(value->c_str(), &end, 10);
+    if (value->empty() || *end != '\0' || n < 1 || n > 300) {
+        *error = Format("%s: %s must be whole seconds from 1 to 300, not \"%s\"", kStationSettingsFile, key,
+                        value->c_str());
         return false;
     }
     into = static_cast<int>(n);
@@ -59,74 +28,42 @@ bool TakeSeconds(const std::string& value, int& into, const char* key, std::stri
 
 }  // namespace
 
-std::string FormatResultsSettings(const ResultsSettings& s) {
-    return WithCrLf(Format("[Results]\nStation=%s\nServer=%s\nConnectTimeout=%d\nStatementTimeout=%d\n",
-                           OneLine(s.station).c_str(), OneLine(s.server).c_str(), s.connectTimeoutSeconds,
-                           s.statementTimeoutSeconds));
+bool ReadResultsSettings(const SettingsText& file, ResultsSettings& settings, std::string* error) {
+    settings = ResultsSettings();
+    settings.station = file.value(kStationSection, "Name").value_or("");
+    settings.server = file.value(kResultsSection, "Server").value_or("");
+    const bool connect = TakeSeconds(file.value(kResultsSection, "ConnectTimeout"), settings.connectTimeoutSeconds,
+                                     "ConnectTimeout", error);
+    const bool statement = TakeSeconds(file.value(kResultsSection, "StatementTimeout"),
+                                       settings.statementTimeoutSeconds, "StatementTimeout", error);
+    return connect && statement;
 }
 
-bool ParseResultsSettings(const std::string& text, ResultsSettings& settings, std::string* error) {
-    settings = ResultsSettings();
-    std::istringstream lines(text);
-    std::string line;
-    bool ok = true;
-    while (std::getline(lines, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[') {
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            continue;
-        }
-        const std::string key = Trim(line.substr(0, eq));
-        const std::string value = OneLine(line.substr(eq + 1));
-        if (key == "Station") {
-            settings.station = value;
-        } else if (key == "Server") {
-            settings.server = value;
-        } else if (key == "ConnectTimeout") {
-            ok = TakeSeconds(value, settings.connectTimeoutSeconds, "ConnectTimeout", error) && ok;
-        } else if (key == "StatementTimeout") {
-            ok = TakeSeconds(value, settings.statementTimeoutSeconds, "StatementTimeout", error) && ok;
-        }
-    }
-    return ok;
+void WriteResultsSettings(const ResultsSettings& s, SettingsText& file) {
+    file.set(kStationSection, "Name", s.station);
+    file.set(kResultsSection, "Server", s.server);
+    file.set(kResultsSection, "ConnectTimeout", std::to_string(s.connectTimeoutSeconds));
+    file.set(kResultsSection, "StatementTimeout", std::to_string(s.statementTimeoutSeconds));
 }
 
 bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings, std::string* error) {
     settings = ResultsSettings();
-    const std::string path = Join(directory, kResultsSettingsFile);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return true;
-    }
-    std::string text;
-    if (!ReadWholeFile(path, text, error, kMaxSettingsBytes)) {
-        return false;
-    }
-    return ParseResultsSettings(text, settings, error);
+    SettingsText file;
+    return LoadStationSettings(directory, file, error) && ReadResultsSettings(file, settings, error);
 }
 
 bool SaveResultsSettings(const std::string& directory, const ResultsSettings& s, std::string* error) {
-    const std::string path = Join(directory, kResultsSettingsFile);
-    if (!WriteFileAtomically(path, FormatResultsSettings(s), error)) {
+    // What else the file holds stays; a file that cannot be read is not written over.
+    SettingsText file;
+    if (!LoadStationSettings(directory, file, error)) {
         return false;
     }
-    ::chmod(path.c_str(), 0600);
-    return true;
-}
-
-std::string HostName() {
-    char name[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
-        return "station";
-    }
-    return name;
+    WriteResultsSettings(s, file);
+    return SaveStationSettings(directory, file, error);
 }
 
 std::string StationName(const ResultsSettings& settings) {
-    return settings.station.empty() ? HostName() : settings.station;
+    return StationNameOrHostName(settings.station);
 }
 
 std::string DefaultResultsDatabasePath() {

@@ -1,16 +1,16 @@
 #pragma once
 
-// Where a station's results go, and what it calls itself there. The station's own settings file
-// Results.ini lives beside Config.ini (whose 22 lines other stations read and which never grows);
-// a command line's --results-db and the environment's HALVO_RESULTS_DB come before it.
+// Where a station's results go, and what it calls itself there and on its certificates: the
+// [Station] and [Results] sections of the station's own settings file, Station.ini. A command
+// line's --results-db and the environment's HALVO_RESULTS_DB come before the file's server.
 
 #include <string>
 
+#include "common/station_settings.h"
 #include "results/pg_database.h"
 
 namespace halvo::results {
 
-inline constexpr const char* kResultsSettingsFile = "Results.ini";
 inline constexpr const char* kResultsDbVariable = "HALVO_RESULTS_DB";
 
 struct ResultsSettings {
@@ -22,18 +22,18 @@ struct ResultsSettings {
     bool operator==(const ResultsSettings&) const = default;
 };
 
-// The file's text, and the settings from such a text (unknown keys and lines without "=" are
-// passed over; false with *error for a value out of range, whose default stands).
-std::string FormatResultsSettings(const ResultsSettings& settings);
-bool ParseResultsSettings(const std::string& text, ResultsSettings& settings, std::string* error);
+// The settings from the file's text (defaults for what it does not set; false with *error for a
+// value out of range, whose default stands), and into it, keeping the rest of the file.
+bool ReadResultsSettings(const SettingsText& file, ResultsSettings& settings, std::string* error);
+void WriteResultsSettings(const ResultsSettings& settings, SettingsText& file);
 
-// Reads <directory>/Results.ini; a missing file gives the defaults. False with *error set for a
+// From <directory>/Station.ini; a missing file gives the defaults. False with *error set for a
 // file that cannot be read or holds a value out of range (the defaults stand for those).
 bool LoadResultsSettings(const std::string& directory, ResultsSettings& settings, std::string* error);
-// Writes it whole (readable by its owner only: the server's address may carry a password).
+// Into it, keeping what else it holds; false with *error, and nothing written, when the file
+// there cannot be read.
 bool SaveResultsSettings(const std::string& directory, const ResultsSettings& settings, std::string* error);
 
-std::string HostName();
 // The settings' station name, or the host name.
 std::string StationName(const ResultsSettings& settings);
 

@@ -1,7 +1,7 @@
-// Arbitrary bytes as the station's results files: as Results.ini (first byte even), and as the
+// Arbitrary bytes as the station's results files: as Station.ini (first byte even), and as the
 // embedded results database (odd), which a damaged disk or another program may have left. The
-// settings come back from their own text unchanged; the database is read, never altered, and a
-// record found in it can be read whole.
+// results settings written into the file read back as they were written, and what else the file
+// set stays set; the database is read, never altered, and a record found in it can be read whole.
 
 #include <stdlib.h>
 
@@ -36,16 +36,23 @@ const std::string& Directory() {
 
 void Settings(const std::string& text) {
     using namespace halvo::results;
+    const halvo::SettingsText file(text);
     ResultsSettings s;
     std::string error;
-    ParseResultsSettings(text, s, &error);
+    ReadResultsSettings(file, s, &error);
     if (s.connectTimeoutSeconds < 1 || s.connectTimeoutSeconds > 300 || s.statementTimeoutSeconds < 1 ||
         s.statementTimeoutSeconds > 300) {
         __builtin_trap();
     }
-    ResultsSettings again;
-    if (!ParseResultsSettings(FormatResultsSettings(s), again, &error) || !(FormatResultsSettings(again) ==
-                                                                            FormatResultsSettings(s))) {
+    // Another part's setting, as the file had it.
+    const std::optional<std::string> other = file.value("Calibration", "Fast");
+    s.station += "-x";
+    s.server += "/y";
+    halvo::SettingsText written(file.text());
+    WriteResultsSettings(s, written);
+    const halvo::SettingsText reread(written.text());
+    ResultsSettings back;
+    if (!ReadResultsSettings(reread, back, &error) || !(back == s) || reread.value("Calibration", "Fast") != other) {
         __builtin_trap();
     }
 }

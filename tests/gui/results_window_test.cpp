@@ -1,6 +1,6 @@
 // The window's results: the runs a station records, the monitor's earlier runs one click away
 // (a run opens its verification and loads its calibration data into the Calibration page), and
-// the dialog that says where the records go, which writes Results.ini and never Config.ini.
+// the dialog that says where the records go, which writes Station.ini and never Config.ini.
 
 #include <QLabel>
 #include <QMessageBox>
@@ -124,10 +124,10 @@ TEST_F(ResultsWindow, TheWindowsRunsAreRecorded) {
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].kind, results::RunKind::EepromRead);
     EXPECT_EQ(runs[0].serialNumber, "SN-77");
-    EXPECT_EQ(runs[0].station, results::HostName());
+    EXPECT_EQ(runs[0].station, HostName());
 }
 
-TEST_F(ResultsWindow, TheSettingsGoIntoResultsIniAndATestNeverHoldsTheWindowUp) {
+TEST_F(ResultsWindow, TheSettingsGoIntoStationIniAndATestNeverHoldsTheWindowUp) {
     open(true);
     std::string config;
     ASSERT_TRUE(ReadWholeFile(directory + "/Config.ini", config, nullptr));
@@ -159,6 +159,8 @@ TEST_F(ResultsWindow, TheSettingsGoIntoResultsIniAndATestNeverHoldsTheWindowUp) 
     // The station records with the new settings from now on.
     app->showResultsSettingsApplied();
     EXPECT_EQ(app->recorder().target().station, "line-4");
+    EXPECT_EQ(app->station().stationName, "line-4") << "the certificates' station too";
+    EXPECT_EQ(app->station().certificateSources().stationName, "line-4");
     EXPECT_EQ(app->recorder().target().serverUrl, url.toStdString());
 
     dialog.findChild<QLineEdit*>("resultsServer")->setText("db.line:5432");

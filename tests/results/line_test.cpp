@@ -98,7 +98,8 @@ protected:
             s.dir = root + "/station-" + std::to_string(n);
             fs::create_directories(s.dir);
             // Each station's own name, in its own settings file beside its Config.ini.
-            ASSERT_TRUE(WriteFileAtomically(s.dir + "/Results.ini", "Station=line-" + std::to_string(n) + "\r\n", nullptr));
+            ASSERT_TRUE(WriteFileAtomically(s.dir + "/Station.ini", "[Station]\r\nName=line-" + std::to_string(n) + "\r\n",
+                                            nullptr));
             stations.push_back(s);
         }
     }
