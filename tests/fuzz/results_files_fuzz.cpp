@@ -11,28 +11,12 @@
 #include <string>
 
 #include "common/file_io.h"
+#include "fuzz/fuzz_directory.h"
 #include "results/results_settings.h"
 #include "results/results_store.h"
 #include "results/sqlite_database.h"
 
 namespace {
-
-// One directory for the whole run, removed at exit.
-const std::string& Directory() {
-    static const std::string* dir = [] {
-        char name[] = "/tmp/halvo_fuzz_results_XXXXXX";
-        if (::mkdtemp(name) == nullptr) {
-            std::abort();
-        }
-        auto* path = new std::string(name);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(Directory(), ignored);
-        });
-        return path;
-    }();
-    return *dir;
-}
 
 void Settings(const std::string& text) {
     using namespace halvo::results;
@@ -59,7 +43,7 @@ void Settings(const std::string& text) {
 
 void Database(const std::string& bytes) {
     using namespace halvo::results;
-    const std::string path = Directory() + "/results.sqlite";
+    const std::string path = halvo::test::FuzzDirectory() + "/results.sqlite";
     if (!halvo::WriteFileAtomically(path, bytes, nullptr)) {
         return;
     }
