@@ -143,6 +143,13 @@ SchemaCheck OpenSchema(SqlDatabase& db, const std::vector<SchemaMigration>& migr
     const int current = migrations.empty() ? 0 : migrations.back().version;
     std::string error;
     SchemaCheck check;
+    // Counted before the version is read: a station migrating a new server meanwhile has made
+    // its tables by the time the version is read, never after, so its tables are not taken for
+    // another program's.
+    const int tables = TableCount(db, &error);
+    if (tables < 0) {
+        return Failed(db, error);
+    }
     check.version = ReadVersion(db, &error);
     if (check.version < 0) {
         return Failed(db, error);
@@ -156,10 +163,6 @@ SchemaCheck OpenSchema(SqlDatabase& db, const std::vector<SchemaMigration>& migr
         return check;
     }
     if (check.version == 0) {
-        const int tables = TableCount(db, &error);
-        if (tables < 0) {
-            return Failed(db, error);
-        }
         if (tables > 0) {
             check.status = SchemaStatus::Foreign;
             check.message = Format("%s holds tables of another program, not Halvo's results. It is left as it is.",
