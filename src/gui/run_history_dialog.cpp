@@ -199,9 +199,9 @@ void RunHistoryDialog::select(int row) {
 }
 
 void RunHistoryDialog::showDetail(const std::optional<results::RunRecord>& verification,
-                                  const std::optional<results::RunRecord>& data, const std::string& error) {
+                                  const std::optional<results::RunRecord>& calibration, const std::string& error) {
     items_->setRowCount(0);
-    calibrationData_ = data && data->calText ? data : std::nullopt;
+    calibrationData_ = calibration && calibration->calText ? calibration : std::nullopt;
     load_->setEnabled(calibrationData_.has_value());
     if (!verification) {
         detailHeading_->setText(error.empty() ? "No verification of this run is recorded." : QString::fromStdString(error));

@@ -32,7 +32,7 @@ public:
 private:
     void showRuns(const std::string& place, const std::string& error);
     void select(int row);
-    void showDetail(const std::optional<results::RunRecord>& verification, const std::optional<results::RunRecord>& data,
+    void showDetail(const std::optional<results::RunRecord>& verification, const std::optional<results::RunRecord>& calibration,
                     const std::string& error);
     void loadCalibration();
 
