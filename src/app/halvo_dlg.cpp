@@ -20,6 +20,7 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       calib_(*this, ui, log_),
       measure_(*this) {
     identification_.setListener(this);
+    log_.addListener(&runLog_);
     installMeasurement();
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
     wireCalibration();
@@ -29,10 +30,14 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
 }
 
 CHalvoDlg::~CHalvoDlg() {
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station was closed during the run.");
     for (int id = kTimerPrepare; id <= kTimerSequence; ++id) {
         scheduler_.stop(id);
     }
     scheduler_.stop(kTimerPostedCommands);
+    scheduler_.stop(kTimerRunEnd);
+    log_.removeListener(&runLog_);
     scheduler_.setTimerHandler(nullptr);
     if (instrument_) {
         instrument_->disconnect();
@@ -150,6 +155,9 @@ void CHalvoDlg::onConnectClicked(bool checked) {
 }
 
 void CHalvoDlg::connect() {
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station connected again during the run.");
+    lastCalibrationRunId_.clear();
     identification_.reset();
     resetTaskState();
     resetReportValues();
@@ -240,6 +248,8 @@ void CHalvoDlg::disconnect() {
     window_.monitorName = "Monitor";
     window_.instrumentName = "Colorimeter";
     calib_.running = false;
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station was disconnected during the run.");
 }
 
 void CHalvoDlg::setConnectedControls(bool connected) {
@@ -289,6 +299,7 @@ void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
         window_.continuouslyEnabled = false;
         window_.measureEnabled = false;
     }
+    runControlsChanged(enable, mode);
     ui_.refresh();
 }
 

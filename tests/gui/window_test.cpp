@@ -99,10 +99,11 @@ TEST_F(Window, StartsDisconnectedOnTheSetupPageWithTheStationsTexts) {
     EXPECT_EQ(find<SpinField>("measurementWait")->text(), "350");
 
     // Tab goes from the header through the tabs into the page before the reading controls and
-    // the log.
+    // the log ("Runs..." waits for a connected monitor).
     EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("connectButton"));
+    EXPECT_FALSE(find<QPushButton>("runsButton")->isEnabled());
     EXPECT_EQ(TabStops(find<QLineEdit>("calId"), 5),
-              QStringList({"connectButton", "aboutButton", "qt_tabwidget_tabbar", "monitorPort", "instrument"}));
+              QStringList({"connectButton", "resultsButton", "aboutButton", "qt_tabwidget_tabbar", "monitorPort"}));
     EXPECT_EQ(TabStops(find<QLineEdit>("testedBy"), 4), QStringList({"logPane", "clearLog", "saveLog", "calId"}));
 }
 
