@@ -15,4 +15,9 @@ rm -rf "$out"
 mkdir -p "$out"
 status=0
 (cd "$out" && "$cli" demo --out .) || status=$?
+# The three runs are in the results database now, beside every earlier one.
+echo
+echo "Recorded in the results database (${XDG_DATA_HOME:-$HOME/.local/share}/halvo/results.sqlite):"
+echo "  $build/src/cli/halvo-cli results list"
+echo "  $build/src/cli/halvo-cli results yield"
 exit $status

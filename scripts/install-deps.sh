@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the demo need, only those missing,
 # without prompts. Runs as root on CI and fresh machines; uses sudo otherwise when it can.
+# The PostgreSQL server is for the tests, which start a throwaway one of their own (as the user
+# "nobody" when run as root); the results database of a station needs only its client library.
 set -eu
 
 packages="
@@ -10,6 +12,7 @@ packages="
   qt6-base-dev libasound2-dev
   libxlsxwriter-dev zlib1g-dev
   groff-base
+  libsqlite3-dev libpq-dev postgresql
   python3-colormath python3-numpy argyll argyll-doc poppler-utils fonts-dejavu-core
 "
 

@@ -51,6 +51,9 @@ void CHalvoDlg::agingProgress(int maximum, int position) {
 }
 
 void CHalvoDlg::agingEnded() {
+    if (run_.kind == results::RunKind::Aging) {
+        runEnded(results::RunOutcome::Completed);
+    }
     setup_.setAgingRunning(false);
     ui_.refresh();
 }

@@ -51,6 +51,7 @@ CertificateSources CHalvoDlg::certificateSources() {
     s.firmware = version.firmware;
     s.serialNumber = setup_.serialNumber.text;
     s.stationName = CertificateStationName(stationName);
+    s.instrumentSerial = instrumentSerial();
     // The chosen matrix or calibration of the instruments that have one to choose.
     const int kind = setup_.instrumentKind();
     const ListControl& cal = setup_.calFile;

@@ -29,6 +29,7 @@ void CHalvoDlg::onTimer(int id) {
                 log_.logMessage("Copying calibration data is not available in this build.", kChannelSys);
             }
             break;
+        case kTimerRunEnd: settleRunEnd(); break;
         case kTimerPostedCommands:
             while (!posted_.empty()) {
                 const auto [group, item] = posted_.front();
@@ -251,6 +252,7 @@ void CHalvoDlg::abandonTask(const std::string& why) {
     measure_.running = false;
     setRunControlsEnabled(true);
     scheduler_.arm(kTimerTrigger, 500);
+    runEnded(results::RunOutcome::Failed);
 }
 
 void CHalvoDlg::timerCountdown() {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/station_settings.h"
 #include "common/text_format.h"
 #include "monitor/port_endpoint.h"
 
@@ -20,6 +21,7 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
       calib_(*this, ui, log_),
       measure_(*this) {
     identification_.setListener(this);
+    log_.addListener(&runLog_);
     installMeasurement();
     scheduler_.setTimerHandler([this](int id) { onTimer(id); });
     wireCalibration();
@@ -29,10 +31,14 @@ CHalvoDlg::CHalvoDlg(Scheduler& scheduler, StationUi& ui, Options options)
 }
 
 CHalvoDlg::~CHalvoDlg() {
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station was closed during the run.");
     for (int id = kTimerPrepare; id <= kTimerSequence; ++id) {
         scheduler_.stop(id);
     }
     scheduler_.stop(kTimerPostedCommands);
+    scheduler_.stop(kTimerRunEnd);
+    log_.removeListener(&runLog_);
     scheduler_.setTimerHandler(nullptr);
     if (instrument_) {
         instrument_->disconnect();
@@ -45,7 +51,39 @@ std::string CHalvoDlg::aboutText() const {
     return Format("Tintara- V%d.%d", options_.versionMajor, options_.versionMinor);
 }
 
+namespace {
+
+constexpr const char* kCalibrationSection = "Calibration";
+constexpr const char* kFastCalibrationKey = "FastCalibration";
+
+}  // namespace
+
+// The "Fast calibration" box lives in Station.ini; a file that cannot be read leaves the
+// prescribed run and is not written over.
+void CHalvoDlg::loadFastCalibrationSetting() {
+    SettingsText file;
+    std::string error;
+    if (!LoadStationSettings(options_.workingDirectory, file, &error)) {
+        log_.logMessage(error, kChannelSys);
+        return;
+    }
+    calib_.fastCalibration.checked = file.value(kCalibrationSection, kFastCalibrationKey).value_or("0") == "1";
+    calib_.fastCalibrationChosen = [this](bool checked) {
+        SettingsText settings;
+        std::string why;
+        if (!LoadStationSettings(options_.workingDirectory, settings, &why)) {
+            log_.logMessage(why, kChannelSys);
+            return;
+        }
+        settings.set(kCalibrationSection, kFastCalibrationKey, checked ? "1" : "0");
+        if (!SaveStationSettings(options_.workingDirectory, settings, &why)) {
+            log_.logMessage(why, kChannelSys);
+        }
+    };
+}
+
 bool CHalvoDlg::initDialog() {
+    loadFastCalibrationSetting();
     if (!k10_) {
         k10_ = std::make_unique<KClmtr>(scheduler_);
         instrumentContext_.k10 = k10_.get();
@@ -150,6 +188,9 @@ void CHalvoDlg::onConnectClicked(bool checked) {
 }
 
 void CHalvoDlg::connect() {
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station connected again during the run.");
+    lastCalibrationRunId_.clear();
     identification_.reset();
     resetTaskState();
     resetReportValues();
@@ -240,6 +281,8 @@ void CHalvoDlg::disconnect() {
     window_.monitorName = "Monitor";
     window_.instrumentName = "Colorimeter";
     calib_.running = false;
+    settleRunEnd();
+    runEnded(results::RunOutcome::Stopped, "The station was disconnected during the run.");
 }
 
 void CHalvoDlg::setConnectedControls(bool connected) {
@@ -295,6 +338,7 @@ void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
         window_.continuouslyEnabled = false;
         window_.measureEnabled = false;
     }
+    runControlsChanged(enable, mode);
     ui_.refresh();
 }
 

@@ -32,6 +32,8 @@
 #include "reports/measurement_results.h"
 #include "reports/measurement_workflow.h"
 #include "reports/report_export.h"
+#include "results/results_sink.h"
+#include "results/run_record.h"
 #include "setup/setup_page.h"
 #include "station/link_indicators.h"
 #include "station/measured_settling.h"
@@ -44,6 +46,8 @@ namespace halvo {
 
 // Internal timer that delivers posted operator commands, as the window's message queue does.
 inline constexpr int kTimerPostedCommands = 100;
+// Internal timer that closes a run's record once its end has said everything it has to say.
+inline constexpr int kTimerRunEnd = 101;
 
 // Logged when a completed calibration's countdown ends without the EEPROM save.
 inline constexpr const char* kCalibrationNotStored =
@@ -146,8 +150,11 @@ public:
     // What the certificate is made of now: the report's sources and the monitor's firmware, the
     // station's name, and the verification before the calibration that this one followed.
     CertificateSources certificateSources();
-    // The station's own name for its certificates; the host name while it is empty.
+    // The station's own name ([Station] Name= of Station.ini) for its certificates and run
+    // records; the host name while it is empty.
     std::string stationName;
+    // The serial number of the instrument in use where the instrument gives one, else "".
+    std::string instrumentSerial() const;
 
     // ---- State ----
     StationLog& log() { return log_; }
@@ -208,6 +215,14 @@ public:
     // Called after every reading the cycle takes (front ends print or count them).
     std::function<void()> readingObserver;
 
+    // ---- The record of every run (run_journal.cpp) ----
+    // Where each run's record goes when the run ends; null: runs are not recorded.
+    results::ResultsSink* resultsSink = nullptr;
+    bool runInProgress() const { return run_.active; }
+    // The Calibration page takes a stored .cal text as if it were loaded from a file named after
+    // the calibration ID. False when it is not calibration data.
+    bool loadCalibrationText(const std::string& calText, const std::string& calibrationId);
+
     // The current channel for log lines: the task in progress.
     void logMessage(const std::string& text) { log_.logMessage(text, task_.CalibrationState); }
 
@@ -247,6 +262,7 @@ private:
     void timerCountdown();
     void runTaskTable();
     bool takeSettledReading();
+    void loadFastCalibrationSetting();
     // A task the table cannot run: said why, and the station back to idle.
     void abandonTask(const std::string& why);
     void unknownCommand(int group, int item);
@@ -282,6 +298,47 @@ private:
     void calibrationDataLoaded();
     void installMeasurement();
     void measureCommand(int item);
+
+    // The run in progress and its record. A run begins when the controls lock for it (or when
+    // aging or an EEPROM copy starts) and ends in one place, runEnded, which hands the record
+    // to resultsSink. Where the end is only known once its last lines are written (a copy, a
+    // uniformity pass), it is closed by timer kTimerRunEnd or before anything else begins.
+    struct RunJournal {
+        bool active = false;
+        bool endPending = false;
+        results::RunKind kind = results::RunKind::Calibration;
+        int64_t startedUnixMs = 0;
+        int64_t startedStationMs = 0;
+        int sequence = 0;
+        int uniformityCompleted = 0;
+        int uniformityAbandoned = 0;
+        results::RunRecord record;  // what is known of it so far
+    };
+    class RunLogCapture : public LogListener {
+    public:
+        void onLogAppended(const std::string& entry) override {
+            if (capturing) {
+                text += entry;
+            }
+        }
+        void onLogCleared() override {}
+        bool capturing = false;
+        std::string text;
+    };
+    void runBegan(results::RunKind kind);
+    void runEnded(results::RunOutcome outcome, const std::string& reason = {});
+    // A pending end decided from what the run left behind.
+    void settleRunEnd();
+    // What the record holds at the end of the run's work: monitor, instrument, items, .cal.
+    void snapshotRun();
+    void runControlsChanged(bool enable, int mode);
+    // The last line the run wrote to the log: why it failed or stopped, as far as it says.
+    std::string runReason() const;
+
+    RunJournal run_;
+    RunLogCapture runLog_;
+    // The calibration that completed last on this connection, which a verification follows.
+    std::string lastCalibrationRunId_;
 
     Scheduler& scheduler_;
     StationUi& ui_;

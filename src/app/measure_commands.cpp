@@ -58,9 +58,18 @@ void CHalvoDlg::measureCommand(int item) {
 }
 
 bool CHalvoDlg::startOrStopMeasurement() {
+    const bool busy = task_.CalibrationState != kTaskIdle;
+    const int sequence = run_.sequence;
     const bool started = measurement_->startOrStopMeasurement();
     if (started) {
         resultsMonitorId_ = calibrationId;
+    } else if (busy) {
+        runEnded(results::RunOutcome::Stopped, "Measure stopped by user.");
+    } else if (run_.active && run_.sequence != sequence) {
+        // Refused once the controls were locked (nothing to measure): no run took place.
+        scheduler_.stop(kTimerRunEnd);
+        run_.active = false;
+        runLog_.capturing = false;
     }
     ui_.refresh();
     return started;

@@ -37,8 +37,12 @@ void CHalvoDlg::handleOperatorCommand(int group, int item) {
         case 2:
             switch (item) {
                 case 2: {
+                    const bool busy = task_.CalibrationState != kTaskIdle;
                     const bool wasRunning = calib_.running;
                     engine_->startOrStopCalibration();
+                    if (busy && task_.CalibrationState == kTaskIdle) {
+                        runEnded(results::RunOutcome::Stopped, "Calibration stopped by user.");
+                    }
                     if (!wasRunning && calib_.running) {
                         noteCalibrationStarted();
                     }
@@ -305,6 +309,9 @@ void CHalvoDlg::onWarningCancel() {
 
 void CHalvoDlg::calibrationCompleted() {
     calib_.running = false;
+    if (run_.kind == results::RunKind::Calibration) {
+        runEnded(results::RunOutcome::Completed);
+    }
     if (beforeCalibration_) {
         beforeCalibration_->calibratedSince = true;
     }
@@ -330,12 +337,17 @@ void CHalvoDlg::calibrationCompleted() {
 }
 
 void CHalvoDlg::calibrationFailed() {
+    // What the procedure said last is why; what follows here is the failure's own lines.
+    const std::string reason = runReason();
     notices_.failureOpen = true;
     publishNotices();
     if (setup_.audioAlarm.checked) {
         ui_.playSound(Sound::Fail, true);
     }
     if (task_.CalibrationState == kTaskIdle) {
+        if (run_.kind == results::RunKind::Calibration) {
+            runEnded(results::RunOutcome::Failed, reason);
+        }
         return;
     }
     task_.stepCounter = 0;
@@ -349,11 +361,15 @@ void CHalvoDlg::calibrationFailed() {
     log_.logMessage("Calibration failed", kChannelSys);
     setRunControlsEnabled(true);
     scheduler_.arm(kTimerTrigger, 300);
+    if (run_.kind == results::RunKind::Calibration) {
+        runEnded(results::RunOutcome::Failed, reason);
+    }
 }
 
 // ---- EEPROM copy ----
 
 void CHalvoDlg::eepromRead() {
+    runBegan(results::RunKind::EepromRead);
     setup_.colorDataCopy = {0, static_cast<int>(kEepromImageSize), 0};
     std::string error;
     const bool ok = eeprom_.read(
@@ -369,10 +385,12 @@ void CHalvoDlg::eepromRead() {
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
     }
+    runEnded(ok ? results::RunOutcome::Completed : results::RunOutcome::Failed, error);
     ui_.refresh();
 }
 
 void CHalvoDlg::eepromWrite() {
+    runBegan(results::RunKind::EepromWrite);
     setup_.colorDataCopy.position = 0;
     setup_.colorDataCopy = {0, static_cast<int>(kEepromImageSize), 0};
     eeprom_.write(eepromImage, [this](int position) {
@@ -382,10 +400,12 @@ void CHalvoDlg::eepromWrite() {
         }
     });
     std::string error;
-    if (!eeprom_.verifyWrite(eepromImage, &error)) {
+    const bool ok = eeprom_.verifyWrite(eepromImage, &error);
+    if (!ok) {
         ui_.playSound(Sound::Error, false);
         ui_.messageBox(error);
     }
+    runEnded(ok ? results::RunOutcome::Completed : results::RunOutcome::Failed, error);
     ui_.refresh();
 }
 
@@ -402,7 +422,9 @@ void CHalvoDlg::agingStartStop() {
         setRunControlsEnabled(true);
         setup_.setAgingRunning(false);
         calib_.startButtonEnabled = true;
+        runEnded(results::RunOutcome::Stopped, "Aging stopped by the operator.");
     } else {
+        runBegan(results::RunKind::Aging);
         agingLines.clear();
         task_.CalibrationState = kTaskAging;
         measure_.controlsEnabled = false;

@@ -14,6 +14,7 @@
 // calibration, and set from it after a load.
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,9 +108,16 @@ public:
 
     // ---- Beside "Calibrate" ----
     // "Fast calibration": the fast run (measured settling, model-based searches) for the
-    // calibrations and verifications that start while it is checked. Kept for this session only
-    // until the station's own settings file takes it; Config.ini keeps its fixed lines.
+    // calibrations and verifications that start while it is checked. The operator's choice is
+    // kept in Station.ini (Config.ini keeps its fixed lines): the controller listens here.
     CheckControl fastCalibration;
+    std::function<void(bool)> fastCalibrationChosen;
+    void onFastCalibrationToggled(bool checked) {
+        fastCalibration.checked = checked;
+        if (fastCalibrationChosen) {
+            fastCalibrationChosen(checked);
+        }
+    }
 
     // ---- "Color Space" ----
     CheckControl colorSpaceCheck;

@@ -64,6 +64,7 @@ bool MonitorAnswers(CalibrationContext& c) {
 void UploadSequence::start() {
     CalibrationContext& c = engine_.context();
     running_ = true;
+    completed_ = false;
     phase_ = kPhaseBasics;
     k_ = 0;
     y_ = 0;
@@ -329,9 +330,9 @@ void UploadSequence::sendPanelGammaCodes() {
     const CalibrationData& d = c.page.data;
     if (d.colorSpacePresent) {
         const auto gamma100 = static_cast<uint32_t>(d.measuredGamma * 100.0f) & 0x3FFFu;
-        c.send(MonitorCommand::WriteDefaultPanelGamma, static_cast<uint32_t>(d.panelGammaCode[0]) << 16 | gamma100,
-               1000);
-        for (uint32_t s = 1; s < kPanelGammaSlots; ++s) {
+        // A slot whose code is beyond 16 was never calibrated (255 in a set made without the
+        // panel-gamma check): the monitor keeps its own, the default slot's too.
+        for (uint32_t s = 0; s < kPanelGammaSlots; ++s) {
             const uint32_t code = d.panelGammaCode[s];
             if (code <= 16) {
                 c.send(MonitorCommand::WriteDefaultPanelGamma, (code + 256u * s) << 16 | gamma100, 1000);
@@ -357,6 +358,7 @@ void UploadSequence::finish() {
         return;
     }
     running_ = false;
+    completed_ = true;
     c.task.CalibrationState = kTaskIdle;
     k_ = 0;
     c.send(MonitorCommand::SetColorTemperature, 6500u | 0x8000u, 1000);

@@ -26,6 +26,8 @@ public:
     void abort();
 
     bool running() const { return running_; }
+    // The last copy went through to its end: everything sent and the monitor answering.
+    bool completed() const { return completed_; }
     int phase() const { return phase_; }
     // Steps done so far (the page's progress position).
     int stepCount() const { return steps_; }
@@ -47,6 +49,7 @@ private:
 
     CalibrationEngine& engine_;
     bool running_ = false;
+    bool completed_ = false;
     int phase_ = 0;
     // Packet or target index; in the colour-space phase bits 12-15 hold the colour space.
     int k_ = 0;

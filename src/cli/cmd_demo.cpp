@@ -23,7 +23,7 @@ int RunDemo(Args& args, CliIo& io);
 extern const Subcommand kDemoCommand = {
     "demo",
     "the main job on the simulated station: verify, calibrate everything, verify again",
-    "usage: halvo-cli demo [--out <dir>] [--seed N] [--json] [--fast]\n\n"
+    "usage: halvo-cli demo [--out <dir>] [--seed N] [--json] [--fast] [--results-db <url>]\n\n"
     "On the built-in simulated monitor and CA-210 (virtual clock, a second or two of wall time):\n"
     "verifies the uncalibrated monitor in every colour space, runs a full automatic calibration\n"
     "(gamma, the five colour spaces, the seven white points, the panel-gamma check) that stores its\n"
@@ -33,14 +33,17 @@ extern const Subcommand kDemoCommand = {
     "<calibration ID>Verify.txt, the certificate <calibration ID>Certificate.pdf (the second\n"
     "verification beside the first), the readings as CGATS files <calibration ID>Verify_<space>.ti3\n"
     "with their targets <calibration ID>Verify_<space>_target.ti3, the first verification's\n"
-    "<calibration ID>VerifyBefore.txt and the station log <calibration ID>Log.txt. Config.ini is\n"
-    "read from and written to the working directory, as by every station command.\n"
+    "<calibration ID>VerifyBefore.txt and the station log <calibration ID>Log.txt; the three runs\n"
+    "are recorded in the results database (see halvo-cli results list and results yield).\n"
+    "Config.ini is read from and written to the working directory, as by every station command.\n"
     "  --out <dir>   where the files go (default demo-out; created when missing)\n"
     "  --seed N      the simulated panel's and instrument's noise (default 1)\n"
     "  --fast        the fast run (measured settling, model-based searches); the same job is then\n"
     "                run once more as the prescribed run, its files in <dir>/prescribed, and its\n"
     "                station time is printed beside the fast one's\n"
     "  --json        the comparison, the CIEDE2000 figures, times and files as one JSON object\n"
+    "  --results-db <url>  where the three runs' records go (see halvo-cli results; default the\n"
+    "                embedded database)\n"
     "Exit codes: 0 when every item the second verification measured is OK, 1 when any is out of\n"
     "range or a step failed, 2 on bad arguments.\n",
     RunDemo,
@@ -275,6 +278,10 @@ int RunDemo(Args& args, CliIo& io) {
     }
     const bool json = args.takeFlag("--json");
     options.fast = args.takeFlag("--fast");
+    std::string resultsError;
+    if (!TakeResultsDbOption(args, options.resultsDb, &resultsError)) {
+        return UsageError(self, io, resultsError);
+    }
     if (!args.positionals().empty() || !args.error().empty()) {
         return UsageError(self, io, args.error().empty() ? "unexpected argument" : args.error());
     }

@@ -44,6 +44,12 @@ const char* const kStationOptionsHelp =
     "                        White LED, 4 Wide-Gamut LCD/ RGB LED, 5 Wide-Gamut LCD/ CCFL2\n"
     "  --device <index>      PELKO: the entry of the device list the search fills (default the\n"
     "                        first)\n"
+    "  --serial <s/n>        the Setup page's \"S/N\" of the monitor, for its reports and records\n"
+    "  --tested-by <name>    the Setup page's \"Tested By\", for the reports and records\n"
+    "  --results-db <url>    where every run's record goes: a postgresql:// URL of the line's\n"
+    "                        server (the records are kept in the embedded database first and sent\n"
+    "                        from there), or another embedded database file; default\n"
+    "                        HALVO_RESULTS_DB, else Station.ini, else only the embedded database\n"
     "  --log <file>          write the station log to a file\n"
     "  -v, --verbose         print the station log as it is written\n";
 
@@ -132,6 +138,15 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
         }
         options.panel = *v;
     }
+    if (!TakeResultsDbOption(args, options.resultsDb, error)) {
+        return false;
+    }
+    if (auto v = args.takeOption("--serial")) {
+        options.serialNumber = *v;
+    }
+    if (auto v = args.takeOption("--tested-by")) {
+        options.testedBy = *v;
+    }
     options.verbose = args.takeFlag("-v") || args.takeFlag("--verbose");
     if (options.simulate && !options.monitorPort.empty()) {
         *error = "--simulate and --monitor exclude each other";
@@ -196,11 +211,18 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
     o.versionMinor = kVersionMinor;
     station_ = std::make_unique<CHalvoDlg>(*scheduler_, ui_, o);
     station_->log().addListener(&echo_);
+    recorder_ = MakeRunRecorder(options.resultsDb, io, station_->log());
+    station_->resultsSink = recorder_.get();
+    station_->stationName = recorder_->target().station;
 }
 
 ControllerSession::~ControllerSession() {
     station_->log().removeListener(&echo_);
     station_.reset();
+    // The log is gone with the controller; what the recorder still has to say goes to stderr.
+    std::FILE* err = io_.err;
+    recorder_->notify = [err](const std::string& line) { std::fprintf(err, "halvo-cli: %s\n", line.c_str()); };
+    recorder_.reset();
     if (sim_) {
         VendorLibrary::SetStandInDirectory("");
         // What the station sent that a monitor would not have taken.
@@ -223,6 +245,12 @@ bool ControllerSession::start(const char* command) {
     }
     if (options_.speedIndex >= 0) {
         setup.measurementSpeed.selected = options_.speedIndex;
+    }
+    if (options_.serialNumber) {
+        setup.serialNumber.text = *options_.serialNumber;
+    }
+    if (options_.testedBy) {
+        setup.testedBy.text = *options_.testedBy;
     }
     if (!options_.duration.empty()) {
         setup.measurementDuration.text = options_.duration;

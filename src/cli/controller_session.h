@@ -11,6 +11,7 @@
 #include "app/halvo_dlg.h"
 #include "cli/cli_args.h"
 #include "cli/cli_station_ui.h"
+#include "cli/results_recording.h"
 #include "cli/station_session.h"
 #include "cli/subcommand.h"
 #include "sim/panel_catalog.h"
@@ -35,12 +36,16 @@ public:
         int simPelkoDevices = 1;    // --pelko-devices: spectroradiometers the simulated station has
         std::string simModel;       // --sim-model: the simulated monitor's version text
         int simInfo = -1;           // --sim-info: its model-information byte (-1: as built)
-        std::string panel = sim::kDefaultPanelName;
+        std::string panel = sim::kDefaultPanelName;  // --panel: the simulated panel by name, with its options
+        std::string resultsDb;      // --results-db: the results server or database file
+        std::optional<std::string> serialNumber;  // --serial: the Setup page's "S/N"
+        std::optional<std::string> testedBy;      // --tested-by: its "Tested By"
         // --fast (calibrate, verify and demo take it themselves): the fast run.
-        bool fast = false;  // --panel: the simulated panel by name, with its options
+        bool fast = false;
     };
     // Takes the common options (--simulate, --monitor, --instrument, --port, --log, -v, --seed,
-    // --speed, --duration, --calibration, --device, --pelko-devices, --sim-model, --sim-info, --panel).
+    // --speed, --duration, --calibration, --device, --pelko-devices, --sim-model, --sim-info, --panel,
+    // --results-db, --serial, --tested-by).
     static bool TakeOptions(Args& args, Options& options, std::string* error);
 
     ControllerSession(const Options& options, CliIo io);
@@ -67,6 +72,8 @@ private:
     std::unique_ptr<Scheduler> scheduler_;
     std::unique_ptr<sim::SimStation> sim_;
     CliStationUi ui_;
+    // Outlives the controller, which records a run still open when it closes.
+    std::unique_ptr<results::RunRecorder> recorder_;
     std::unique_ptr<CHalvoDlg> station_;
     LogEcho echo_;
 };

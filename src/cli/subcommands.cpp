@@ -22,6 +22,7 @@ extern const Subcommand kPortsCommand;
 extern const Subcommand kPelkoSearchCommand;
 extern const Subcommand kVerifyCommand;
 extern const Subcommand kDemoCommand;
+extern const Subcommand kResultsCommand;
 
 const std::vector<Subcommand>& Subcommands() {
     static const std::vector<Subcommand> commands = {
@@ -40,6 +41,7 @@ const std::vector<Subcommand>& Subcommands() {
         kCaldataCommand,
         kVerifyCommand,
         kDemoCommand,
+        kResultsCommand,
     };
     return commands;
 }
@@ -89,11 +91,19 @@ const std::vector<HelpSection>& OverviewSections() {
          "                     <prefix>/" +
              std::string(install_paths::kVendorInPrefix) +
              "; then the system's library path;\n"
-             "                     with --simulate, last the simulated stand-ins\n"},
+             "                     with --simulate, last the simulated stand-ins\n"
+             "  HALVO_RESULTS_DB   where every run's record goes when --results-db is not given: a\n"
+             "                     postgresql:// URL of the line's results server, or a database file\n"
+             "  XDG_DATA_HOME      the embedded results database is $XDG_DATA_HOME/halvo/results.sqlite\n"
+             "                     (~/.local/share/halvo/results.sqlite without it)\n"},
         {"files",
          "  Config.ini  the station's settings, in the working directory: read at the start of\n"
          "              every command that connects a station and rewritten when a setting\n"
-         "              changes, as the window does\n"},
+         "              changes, as the window does\n"
+         "  Station.ini beside Config.ini, the station's own settings: [Station] Name= what the\n"
+         "              station calls itself on its records and certificates (default the host\n"
+         "              name); [Results] Server=postgresql://... the results server, and its\n"
+         "              time-outs in seconds, ConnectTimeout=3 and StatementTimeout=10\n"},
     };
     return sections;
 }

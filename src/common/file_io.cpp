@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -131,6 +132,27 @@ bool WriteFileAtomically(const std::string& path, const std::string& data, std::
         return false;
     }
     return true;
+}
+
+bool WriteFileThroughScratch(const std::string& path,
+                             const std::function<bool(const std::string& scratch, std::string* error)>& write,
+                             std::string* error) {
+    std::error_code ec;
+    std::string scratch = (std::filesystem::temp_directory_path(ec) / "halvo-scratch-XXXXXX").string();
+    const int fd = mkstemp(scratch.data());
+    if (fd < 0) {
+        return Fail(error, "cannot create a temporary file");
+    }
+    close(fd);
+    struct Remove {
+        std::string path;
+        ~Remove() { std::remove(path.c_str()); }
+    } removeScratch{scratch};
+    if (!write(scratch, error)) {
+        return false;
+    }
+    std::string bytes;
+    return ReadWholeFile(scratch, bytes, error) && WriteFileAtomically(path, bytes, error);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& data, std::string* error, size_t maxBytes) {

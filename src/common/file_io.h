@@ -16,6 +16,14 @@ std::string WithCrLf(const std::string& text);
 
 bool WriteFileAtomically(const std::string& path, const std::string& data, std::string* error);
 
+// For a writer that writes only to a file it opens by name (the spreadsheet library): write
+// makes the file at the scratch path it is given, in the temporary directory, and it is then put
+// at path whole, as WriteFileAtomically puts it. False with *error set; the scratch file goes
+// either way.
+bool WriteFileThroughScratch(const std::string& path,
+                             const std::function<bool(const std::string& scratch, std::string* error)>& write,
+                             std::string* error);
+
 // Test seam: a disk that takes only so many more bytes per file before the write fails with
 // "No space left on device", or a file system mounted read-only. Every file the station writes
 // goes through WriteFileAtomically, so this is the one place a test can fill the disk.

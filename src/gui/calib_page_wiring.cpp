@@ -17,7 +17,7 @@ void CalibPageView::wireOptions() {
         changed();
     });
     QObject::connect(fastCalibration_, &QCheckBox::clicked, this, [this](bool checked) {
-        calib_.fastCalibration.checked = checked;
+        calib_.onFastCalibrationToggled(checked);
         changed();
     });
     QObject::connect(gamma_, &QCheckBox::clicked, this, [this](bool checked) {

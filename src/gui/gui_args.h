@@ -11,6 +11,7 @@ struct GuiArgs {
     bool simulate = false;
     bool help = false;
     bool version = false;
+    std::string resultsDb;  // --results-db <url or file>
     std::string error;  // not empty: the command line was not understood
 };
 

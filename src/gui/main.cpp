@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
 
     StationAppOptions options;
     options.simulate = args.simulate;
+    options.resultsDb = args.resultsDb;
     // The station's sounds are looked for in the working directory, as always; the installed
     // copies, or those built next to the program, stand in when it has none.
     options.soundDirectories = {"."};

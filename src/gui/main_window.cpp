@@ -131,6 +131,14 @@ QWidget* MainWindow::buildHeader() {
     connect_->setCheckable(true);
     connect_->setMinimumWidth(110);
     layout->addWidget(connect_);
+    runsButton_ = new QPushButton("Runs...", header);
+    runsButton_->setObjectName("runsButton");
+    runsButton_->setToolTip("The connected monitor's earlier runs, by its calibration ID and S/N");
+    layout->addWidget(runsButton_);
+    resultsButton_ = new QPushButton("Results...", header);
+    resultsButton_->setObjectName("resultsButton");
+    resultsButton_->setToolTip("Where every run's record is kept: this station and the line's results server");
+    layout->addWidget(resultsButton_);
     aboutButton_ = new QPushButton("About", header);
     aboutButton_->setObjectName("aboutButton");
     layout->addWidget(aboutButton_);
@@ -237,6 +245,16 @@ void MainWindow::wire() {
     QObject::connect(clearLog_, &QPushButton::clicked, this, [this] { station_.onClearLog(); });
     QObject::connect(saveLog_, &QPushButton::clicked, this, [this] { station_.onSaveLog(); });
     QObject::connect(aboutButton_, &QPushButton::clicked, this, [this] { showAbout(); });
+    QObject::connect(runsButton_, &QPushButton::clicked, this, [this] {
+        if (runsRequested) {
+            runsRequested();
+        }
+    });
+    QObject::connect(resultsButton_, &QPushButton::clicked, this, [this] {
+        if (resultsSettingsRequested) {
+            resultsSettingsRequested();
+        }
+    });
 }
 
 void MainWindow::createPages() {

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "app/halvo_dlg.h"
@@ -44,6 +45,9 @@ public:
     AboutBox* aboutBox() { return about_; }
     // The tab control's page area, in global coordinates.
     QRect pageArea() const;
+    // "Runs..." (the monitor's earlier runs) and "Results..." (where they are kept).
+    std::function<void()> runsRequested;
+    std::function<void()> resultsSettingsRequested;
 
 private:
     QWidget* buildHeader();
@@ -64,6 +68,8 @@ private:
     QLineEdit* calId_ = nullptr;
     QPushButton* connect_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
+    QPushButton* runsButton_ = nullptr;
+    QPushButton* resultsButton_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QTableWidget* readingList_ = nullptr;
     ProbePositionView* probe_ = nullptr;

@@ -34,6 +34,7 @@ void MainWindow::refresh() {
     }
     // Without pages there is no port to connect to.
     ShowEnabled(connect_, hasPages());
+    ShowEnabled(runsButton_, m.connected);
     ShowCaption(measure_, m.measureText);
     ShowEnabled(measure_, m.measureEnabled);
     ShowCheck(continuously_, CheckControl{m.continuouslyChecked, m.continuouslyEnabled});

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QMessageBox>
 
 #include <filesystem>
@@ -61,6 +62,13 @@ std::optional<std::string> QtStationUi::choosePath(bool save, const std::string&
     dialog.setNameFilter(QString::fromStdString(f.qtFilter));
     if (!f.defaultSuffix.empty()) {
         dialog.setDefaultSuffix(QString::fromStdString(f.defaultSuffix));
+        // A name typed without an extension takes that of the filter shown, not the first one's.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+            const QRegularExpressionMatch m = QRegularExpression(R"(\*\.(\w+))").match(chosen);
+            if (m.hasMatch()) {
+                dialog.setDefaultSuffix(m.captured(1));
+            }
+        });
     }
     // Suggested names are relative to the working directory, where the station keeps its files.
     std::error_code error;

@@ -38,7 +38,10 @@ StationApp::StationApp(StationAppOptions options) : options_(std::move(options))
     o.versionMinor = kVersionMinor;
     o.enumeratePorts = options_.enumeratePorts;
     station_ = std::make_unique<CHalvoDlg>(*scheduler_, *ui_, o);
+    startRecorder();
     window_ = std::make_unique<MainWindow>(*station_);
+    window_->runsRequested = [this] { showRuns(); };
+    window_->resultsSettingsRequested = [this] { showResultsSettings(); };
     ui_->attach(window_.get(), dynamic_cast<QtScheduler*>(scheduler_));
 }
 
@@ -47,6 +50,8 @@ StationApp::~StationApp() {
     ui_->stopSound();
     window_.reset();
     station_.reset();
+    recorder_->notify = [](const std::string& line) { std::fprintf(stderr, "halvo: %s\n", line.c_str()); };
+    recorder_.reset();
     if (sim_) {
         VendorLibrary::SetStandInDirectory("");
         sim_.reset();

@@ -15,6 +15,7 @@
 #include "gui/qt_scheduler.h"
 #include "gui/qt_station_ui.h"
 #include "gui/sound_output.h"
+#include "results/run_recorder.h"
 #include "sim/sim_station.h"
 
 namespace halvo::gui {
@@ -31,6 +32,8 @@ struct StationAppOptions {
     SoundOutput* sound = nullptr;
     // Where Error.wav, Success.wav and Fail.wav are looked for, in order.
     std::vector<std::string> soundDirectories = {"."};
+    // --results-db: the results server or database file, before HALVO_RESULTS_DB and Station.ini.
+    std::string resultsDb;
 };
 
 class StationApp {
@@ -49,9 +52,19 @@ public:
     QtStationUi& ui() { return *ui_; }
     Scheduler& scheduler() { return *scheduler_; }
     sim::SimStation* simStation() { return sim_.get(); }
+    // Where the records go now; the recorder that keeps them.
+    results::ResultsTarget resultsTarget() const;
+    results::RunRecorder& recorder() { return *recorder_; }
+    // The window's "Runs..." and "Results..." (station_app_results.cpp).
+    void showRuns();
+    void showResultsSettings();
+    // The settings were changed: a recorder for them, and the log says where records go.
+    void showResultsSettingsApplied();
 
 private:
     void chooseSimulatedPorts();
+    // A recorder for the current settings; the one it replaces closes on a thread of its own.
+    void startRecorder();
 
     StationAppOptions options_;
     std::unique_ptr<QtScheduler> ownScheduler_;
@@ -59,6 +72,8 @@ private:
     std::unique_ptr<sim::SimStation> sim_;
     std::unique_ptr<SoundOutput> ownSound_;
     std::unique_ptr<QtStationUi> ui_;
+    // Outlives the controller, which records a run still open when it closes.
+    std::unique_ptr<results::RunRecorder> recorder_;
     std::unique_ptr<CHalvoDlg> station_;
     std::unique_ptr<MainWindow> window_;
 };

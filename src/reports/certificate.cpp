@@ -1,11 +1,10 @@
 #include "reports/certificate.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cmath>
 
 #include "colorimetry/chromaticity.h"
+#include "common/station_settings.h"
 #include "common/text_format.h"
 #include "reports/result_texts.h"
 
@@ -224,14 +223,7 @@ ModelAndFirmware SplitVersionText(const std::string& text) {
 }
 
 std::string CertificateStationName(const std::string& stationSetting) {
-    if (!stationSetting.empty()) {
-        return stationSetting;
-    }
-    char host[256] = {};
-    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
-        return "unnamed station";
-    }
-    return host;
+    return StationNameOrHostName(stationSetting);
 }
 
 }  // namespace halvo

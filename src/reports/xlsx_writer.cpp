@@ -1,10 +1,7 @@
 #include "reports/xlsx_writer.h"
 
-#include <stdlib.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -129,44 +126,23 @@ bool WriteReportWorkbook(const ReportBook& book, const std::string& path, const 
                          std::string* error) {
     // The library writes only to a file it opens by name: the workbook is made in a temporary
     // file first and then put in place in one step, so a failure never leaves half a report.
-    std::string scratch = (std::filesystem::temp_directory_path() / "halvo-report-XXXXXX").string();
-    const int fd = mkstemp(scratch.data());
-    if (fd < 0) {
-        if (error != nullptr) {
-            *error = "cannot create a temporary file for the workbook";
-        }
-        return false;
-    }
-    close(fd);
-    struct Remove {
-        std::string path;
-        ~Remove() { std::filesystem::remove(path); }
-    } removeScratch{scratch};
-
-    std::vector<std::string> keep;  // picture bytes, alive until the book is written
-    {
+    return WriteFileThroughScratch(path, [&](const std::string& scratch, std::string* failure) {
+        std::vector<std::string> keep;  // picture bytes, alive until the book is written
         std::unique_ptr<lxw_workbook, WorkbookCloser> wb(workbook_new(scratch.c_str()));
         if (!wb) {
-            if (error != nullptr) {
-                *error = "cannot create the workbook";
+            if (failure != nullptr) {
+                *failure = "cannot create the workbook";
             }
             return false;
         }
         const std::map<CellStyle, lxw_format*> formats = MakeFormats(wb.get());
         for (const ReportSheet& s : book.sheets) {
-            if (!WriteSheet(wb.get(), s, formats, pictures, keep, error)) {
+            if (!WriteSheet(wb.get(), s, formats, pictures, keep, failure)) {
                 return false;
             }
         }
-        if (Failed(workbook_close(wb.release()), "writing the workbook", error)) {
-            return false;
-        }
-    }
-    std::string bytes;
-    if (!ReadWholeFile(scratch, bytes, error)) {
-        return false;
-    }
-    return WriteFileAtomically(path, bytes, error);
+        return !Failed(workbook_close(wb.release()), "writing the workbook", failure);
+    }, error);
 }
 
 }  // namespace halvo

@@ -5,7 +5,9 @@
 
 #include "app/station_fixture.h"
 #include "common/file_io.h"
+#include "common/station_settings.h"
 #include "reports/report_export.h"
+#include "support/recording_sink.h"
 
 namespace halvo {
 namespace {
@@ -582,6 +584,32 @@ TEST_F(CertificateVerification, SaveAsOffersTheCertificateAndSaysWhenNoneCanBeDr
     EXPECT_EQ(c.patches[0].colorSpace, 1);
     EXPECT_GT(c.patches[0].meanDeltaE2000, 0.0);
     ui.savePath.reset();
+}
+
+TEST_F(CertificateVerification, TheCertificateAndTheRunRecordNameOneStationAndTheInstrumentsSerial) {
+    test::RecordingSink sink;
+    station->resultsSink = &sink;
+    station->stationName = "Bay 3";
+    ASSERT_TRUE(verified());
+    run(100);  // the run's end is recorded once the step that ended it has returned
+    ASSERT_EQ(sink.records.size(), 1u);
+    EXPECT_EQ(sink.records[0].station, "Bay 3");
+    EXPECT_EQ(station->certificateSources().stationName, "Bay 3");
+    EXPECT_EQ(sink.records[0].instrumentSerial, "") << "the CA-210 tells no serial";
+    EXPECT_EQ(station->certificateSources().instrumentSerial, "");
+
+    // Without a setting both carry the host name.
+    station->stationName.clear();
+    EXPECT_EQ(station->certificateSources().stationName, HostName());
+
+    // A PELKO names itself by its device serial, on the certificate as in the record.
+    auto& setup = station->setup();
+    setup.instrument.selected = static_cast<int>(InstrumentKind::Pelko);
+    setup.pelkoDevices.items = {"PK-104233"};
+    setup.pelkoDevices.selected = 0;
+    EXPECT_EQ(station->instrumentSerial(), "PK-104233");
+    EXPECT_EQ(station->certificateSources().instrumentSerial, "PK-104233");
+    station->resultsSink = nullptr;
 }
 
 TEST_F(CertificateVerification, ACalibrationStartedFromAVerificationPutsThatOneBesideTheNext) {

@@ -164,8 +164,8 @@ TEST_F(CliDemo, TheCertificateShowsTheVerdictTheIdsAndEveryItemAndArgyllReadsThe
     size_t items = 0;
     for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), item); it != std::sregex_iterator(); ++it) {
         const std::smatch& m = *it;
-        const auto cell = [](const std::string& value, const std::string& verdict) {
-            return verdict == "N/A" ? std::string("N/A") : value + " " + verdict;
+        const auto cell = [](const std::string& value, const std::string& mark) {
+            return mark == "N/A" ? std::string("N/A") : value + " " + mark;
         };
         const std::string row = m[2].str() + " +" + std::regex_replace(m[3].str(), std::regex(R"([()'~|])"), "\\$&") +
                                 " .*" + cell(m[4], m[5]) + " +" + cell(m[6], m[7]);

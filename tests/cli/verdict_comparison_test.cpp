@@ -11,7 +11,7 @@ namespace halvo::cli {
 namespace {
 
 VerdictLine Line(const char* test, const char* item, const char* quantity, const char* value, Verdict v) {
-    return VerdictLine{test, item, quantity, value, v};
+    return VerdictLine{test, item, quantity, value, v, ""};
 }
 
 TEST(VerdictComparison, PairsLinesByTestItemAndQuantityWhateverTheirOrder) {

@@ -2,6 +2,7 @@
 // makes of them, writing that set and reading it back gives the same file again.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,8 +25,10 @@ halvo::CalibrationData AsSaved(const halvo::CalFileLoad& load) {
     if (load.levelChecked) {
         d.bitDepth = 1;  // levels are 10-bit data: reading them back sets the flag
     }
-    if (d.bitDepth == 0) {
-        // An 8-bit file keeps two settings when read back; the third it writes is lost by design.
+    // Only a 10-bit file above version 7.3 gives back all ten uniformity settings; any other
+    // keeps two when read back, and the rest it writes are lost by design.
+    const bool versionTen = std::lround(static_cast<double>(d.version) * 100.0) > 730;
+    if (d.bitDepth == 0 || !versionTen) {
         std::fill(d.uniformity.begin() + 2, d.uniformity.end(), 0);
     }
     return d;

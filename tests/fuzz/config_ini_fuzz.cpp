@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/file_io.h"
+#include "fuzz/fuzz_directory.h"
 #include "setup/config_ini.h"
 #include "setup/setup_page.h"
 
@@ -19,24 +20,6 @@ constexpr int kVersion = 909;
 struct NullSink : halvo::CommandSink {
     void postOperatorCommand(int, int) override {}
 };
-
-// One directory for the whole run, removed at exit. Kept on the heap so that it outlives the
-// exit handler that removes it.
-const std::string& Directory() {
-    static const std::string* dir = [] {
-        char name[] = "/tmp/halvo_fuzz_config_XXXXXX";
-        if (::mkdtemp(name) == nullptr) {
-            std::abort();
-        }
-        auto* path = new std::string(name);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(Directory(), ignored);
-        });
-        return path;
-    }();
-    return *dir;
-}
 
 bool InList(const halvo::ListControl& list) { return list.selected == -1 || list.hasIndex(list.selected); }
 bool InRange(const halvo::SpinControl& spin) { return spin.value >= spin.minimum && spin.value <= spin.maximum; }
@@ -55,13 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    if (!WriteFileAtomically(Directory() + "/Config.ini", content, nullptr)) {
+    if (!WriteFileAtomically(halvo::test::FuzzDirectory() + "/Config.ini", content, nullptr)) {
         return 0;
     }
     NullSink sink;
     QuietStationUi ui;
     Setup setup(sink, ui);
-    setup.create(kVersion, {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}, Directory());
+    setup.create(kVersion, {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}, halvo::test::FuzzDirectory());
     for (const ListControl* list : {&setup.monitorPort, &setup.instrument, &setup.instrumentPort, &setup.baudRate,
                                     &setup.dataBits, &setup.parity, &setup.stopBits, &setup.pattern,
                                     &setup.colorSpaceStep, &setup.calFile, &setup.measurementSpeed}) {

@@ -277,6 +277,13 @@ TEST_F(CalibrationTab, FastCalibrationChoosesTheFastRunAndIsLockedDuringARun) {
     clickBox(fast);
     EXPECT_TRUE(calib().fastCalibration.checked);
     EXPECT_EQ(app->station().runMode(), RunMode::Fast);
+    // Kept in the station's own settings file, never in Config.ini.
+    std::string ini;
+    ASSERT_TRUE(ReadWholeFile(directory + "/Station.ini", ini, nullptr));
+    EXPECT_NE(ini.find("[Calibration]\r\nFastCalibration=1\r\n"), std::string::npos) << ini;
+    std::string config;
+    ASSERT_TRUE(ReadWholeFile(directory + "/Config.ini", config, nullptr));
+    EXPECT_EQ(config.find("Fast"), std::string::npos);
     clickBox(find<QPushButton>("autoCalibration"));
     clock.runFor(3000);
     EXPECT_FALSE(fast->isEnabled());

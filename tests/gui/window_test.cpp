@@ -18,9 +18,11 @@
 #include <QTimer>
 
 #include <map>
+#include <optional>
 
 #include "common/file_io.h"
 #include "gui/spin_field.h"
+#include "reports/report_export.h"
 #include "gui_fixture.h"
 
 namespace halvo::gui {
@@ -97,10 +99,11 @@ TEST_F(Window, StartsDisconnectedOnTheSetupPageWithTheStationsTexts) {
     EXPECT_EQ(find<SpinField>("measurementWait")->text(), "350");
 
     // Tab goes from the header through the tabs into the page before the reading controls and
-    // the log.
+    // the log ("Runs..." waits for a connected monitor).
     EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("connectButton"));
+    EXPECT_FALSE(find<QPushButton>("runsButton")->isEnabled());
     EXPECT_EQ(TabStops(find<QLineEdit>("calId"), 5),
-              QStringList({"connectButton", "aboutButton", "qt_tabwidget_tabbar", "monitorPort", "instrument"}));
+              QStringList({"connectButton", "resultsButton", "aboutButton", "qt_tabwidget_tabbar", "monitorPort"}));
     EXPECT_EQ(TabStops(find<QLineEdit>("testedBy"), 4), QStringList({"logPane", "clearLog", "saveLog", "calId"}));
 }
 
@@ -352,5 +355,35 @@ TEST_F(Window, ShowsAWaitCursorWhileAFileIsReadOrWrittenAndWhileAReportIsExporte
     }
 }
 
+
+TEST_F(Window, ANameTypedWithoutAnExtensionTakesThatOfTheFilterShown) {
+    open();
+    struct Case {
+        const char* filter;
+        const char* expected;
+    };
+    for (const Case c : {Case{"Save Certificate (*.pdf)", ".pdf"}, Case{"Save Report (*.txt)", ".txt"},
+                         Case{"Save Report (*.xlsx)", ".xlsx"}}) {
+        const QString filter = c.filter;
+        const QString bare = QString::fromStdString(directory + "/VRL000042");
+        QTimer::singleShot(0, [filter, bare] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            // As the operator picks it from the dialog's list of file types.
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            const int index = types->findText(filter, Qt::MatchStartsWith);
+            ASSERT_GE(index, 0);
+            types->setCurrentIndex(index);
+            Q_EMIT types->activated(index);
+            Q_EMIT types->textActivated(types->itemText(index));
+            dialog->selectFile(bare);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        const std::optional<std::string> chosen = app->ui().chooseSavePath(kReportFilter, "VRL000042.xlsx");
+        ASSERT_TRUE(chosen.has_value()) << c.filter;
+        EXPECT_EQ(*chosen, directory + "/VRL000042" + c.expected) << c.filter;
+    }
+}
 }  // namespace
 }  // namespace halvo::gui
