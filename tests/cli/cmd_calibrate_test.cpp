@@ -41,9 +41,11 @@ TEST_F(CliCalibrate, RunsGammaAndWhitesAndSavesTheDataAndTheLog) {
 // its log and summary say which run it was.
 TEST_F(CliCalibrate, TheFastRunSaysSoAndWritesTheSameForm) {
     const auto prescribed = RunCliCaptured({"calibrate", "--simulate", "--gamma", "--gamma-step", "16", "--targets",
-                                            "2,4", "--no-store", "--json", "--out", "slow"});
+                                            "2,4", "--no-store", "--json", "--out", "slow", "--results-db",
+                                            dir_ + "/runs.db"});
     const auto fast = RunCliCaptured({"calibrate", "--simulate", "--fast", "--gamma", "--gamma-step", "16",
-                                      "--targets", "2,4", "--no-store", "--json", "--out", "fast"});
+                                      "--targets", "2,4", "--no-store", "--json", "--out", "fast", "--results-db",
+                                      dir_ + "/runs.db"});
     ASSERT_EQ(prescribed.exitCode, 0) << prescribed.err;
     ASSERT_EQ(fast.exitCode, 0) << fast.err;
     EXPECT_NE(prescribed.out.find("\"mode\":\"prescribed\""), std::string::npos) << prescribed.out;
@@ -68,6 +70,11 @@ TEST_F(CliCalibrate, TheFastRunSaysSoAndWritesTheSameForm) {
         return out;
     };
     EXPECT_EQ(counts(fastCal), counts(slowCal));
+    // The results database records the mode of each.
+    const auto runs = RunCliCaptured({"results", "list", "--json", "--results-db", dir_ + "/runs.db"});
+    ASSERT_EQ(runs.exitCode, 0) << runs.err;
+    EXPECT_NE(runs.out.find("\"mode\":\"fast\""), std::string::npos) << runs.out;
+    EXPECT_NE(runs.out.find("\"mode\":\"prescribed\""), std::string::npos) << runs.out;
 }
 
 TEST_F(CliCalibrate, JsonReportsEveryWhiteAndAFailureExitsOne) {
