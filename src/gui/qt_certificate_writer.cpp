@@ -317,6 +317,9 @@ bool QtCertificateWriter::writePdf(const Certificate& c, const std::string& path
         pdf.setCreator(Text(c.software));
         QPainter p(&pdf);
         p.setRenderHint(QPainter::Antialiasing);
+        // The diagram backgrounds are embedded as they are drawn: a JPEG-compressed chromaticity
+        // diagram blurs the locus and the gamut edges.
+        p.setRenderHint(QPainter::LosslessImageRendering);
         const int pages = 2;
 
         double y = Banner(p, c);

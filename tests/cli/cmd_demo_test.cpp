@@ -142,6 +142,8 @@ TEST_F(CliDemo, TheCertificateShowsTheVerdictTheIdsAndEveryItemAndArgyllReadsThe
     const auto [status, pdf] = RunCommand("pdftotext -layout out/VRL000001Certificate.pdf -");
     ASSERT_EQ(status, 0) << "pdftotext (poppler-utils, installed by make deps): " << pdf;
     EXPECT_EQ(count(pdf, "\f"), 2u) << "two pages";
+    // The diagrams are embedded without loss; a JPEG-compressed one blurs the locus and gamut edges.
+    EXPECT_EQ(read("out/VRL000001Certificate.pdf").find("/DCTDecode"), std::string::npos);
     // The verdict comes first on the page.
     const size_t verdict = pdf.find("PASS");
     ASSERT_NE(verdict, std::string::npos) << pdf;
