@@ -85,7 +85,16 @@ void CHalvoDlg::timerTrigger() {
             return;
         }
     }
-    scheduler_.arm(kTimerRead, instrument_ ? instrument_->waitMs() : setup_.measurementWaitMs());
+    const int waitMs = instrument_ ? instrument_->waitMs() : setup_.measurementWaitMs();
+    triggeredAtMs_ = scheduler_.nowMs();
+    readBoundMs_.reset();
+    if (settling_.fast() && instrument_ && instrument_->tellsWhenAnswered()) {
+        // The fast run reads as soon as the answer is in, the wait still the bound.
+        readBoundMs_ = triggeredAtMs_ + waitMs;
+        scheduler_.arm(kTimerRead, std::min(kAnswerPollMs, waitMs));
+    } else {
+        scheduler_.arm(kTimerRead, waitMs);
+    }
     if (task_.CalibrationState == kTaskWhitePoint && task_.stepCounter == 1) {
         sender_.sendMonitorCommand(MonitorCommand::GetRgbGain, 0, 0);
     } else {
@@ -96,6 +105,11 @@ void CHalvoDlg::timerTrigger() {
 void CHalvoDlg::timerRead() {
     // The two uploads step on timer 3 without readings.
     if (task_.CalibrationState != kTaskGammaUpload && task_.CalibrationState != kTaskColorSpaceUpload) {
+        if (readBoundMs_ && instrument_ && scheduler_.nowMs() < *readBoundMs_ && !instrument_->answerComplete()) {
+            scheduler_.arm(kTimerRead, std::min<int64_t>(kAnswerPollMs, *readBoundMs_ - scheduler_.nowMs()));
+            return;
+        }
+        readBoundMs_.reset();
         const int instrumentBytes = instrument_ ? instrument_->pollCount(window_.continuouslyChecked) : 0;
         monitorReply = monitorLink_.readChunk();
         updateLinkIndicators(static_cast<int>(monitorReply.size()), instrumentBytes, false);
@@ -163,7 +177,7 @@ void CHalvoDlg::timerRead() {
 // triggered at once. The time of a reading is when the instrument was triggered.
 bool CHalvoDlg::takeSettledReading() {
     const Repeatability r = instrument_ ? instrument_->repeatability() : Repeatability();
-    const int64_t measuredAt = scheduler_.nowMs() - (instrument_ ? instrument_->waitMs() : 0);
+    const int64_t measuredAt = triggeredAtMs_;
     const PatchReading patch{currentReading.u, currentReading.vp, currentReading.lv};
     if (settling_.offer(patch, measuredAt, r) == MeasuredSettling::Verdict::Take) {
         return true;

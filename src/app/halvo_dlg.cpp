@@ -301,6 +301,7 @@ void CHalvoDlg::setRunControlsEnabled(bool enable, int mode) {
     // Every run starts and ends here: a settling still open belongs to nobody, and the mode
     // holds for the whole run whatever the box does meanwhile.
     settling_.cancel();
+    readBoundMs_.reset();
     if (!enable) {
         settling_.setMode(runMode());
     }

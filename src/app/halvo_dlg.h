@@ -262,6 +262,11 @@ private:
     void timerCountdown();
     void runTaskTable();
     bool takeSettledReading();
+    // The fast run's reading at the meter's pace: how often the answer is looked for, when the
+    // last trigger went out, and until when the read step waits for its answer.
+    static constexpr int kAnswerPollMs = 20;
+    int64_t triggeredAtMs_ = 0;
+    std::optional<int64_t> readBoundMs_;
     void loadFastCalibrationSetting();
     // A task the table cannot run: said why, and the station back to idle.
     void abandonTask(const std::string& why);

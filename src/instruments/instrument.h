@@ -94,6 +94,12 @@ public:
     virtual Trigger trigger() = 0;
     // Trigger-to-read wait of this kind.
     virtual int waitMs() const = 0;
+    // The fast run reads at the meter's own pace: a driver that can tell its answer has come in
+    // whole says so, and the cycle reads as soon as it has, waitMs() still the upper bound.
+    virtual bool tellsWhenAnswered() const { return false; }
+    // Takes in what the meter has sent so far; true once the answer is whole. What it took in
+    // is handed on by the next pollCount().
+    virtual bool answerComplete() { return true; }
 
     // How far two readings of an unchanged patch may differ (the fast run's settling test); a
     // driver whose meter is noisier or steadier than the CA class says so here.

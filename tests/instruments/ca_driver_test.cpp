@@ -117,5 +117,38 @@ TEST(CaDriver, MeasuresTheSimulatedPanel) {
     EXPECT_FALSE(other.ca().remote());
 }
 
+// The fast run looks for the answer as it comes in: a part of it is kept, not mistaken for an
+// answer (a line cut short would read as another luminance), and handed on whole.
+TEST(CaDriver, AnAnswerIsCompleteOnlyWithItsLineEndAndIsHandedOnWhole) {
+    test::ScopedEndpoint port("TEST-CA-PACE");
+    Rig rig;
+    CaDriver ca(rig.context, InstrumentKind::Ca210);
+    InstrumentSettings settings;
+    settings.port = port.name();
+    ASSERT_TRUE(ca.connect(settings));
+    EXPECT_TRUE(ca.tellsWhenAnswered());
+    ca.trigger();
+    EXPECT_FALSE(ca.answerComplete()) << "nothing yet";
+    const std::string answer = "OK00,P1 3127;3290;99.87\r";
+    port->answer(Bytes(answer.begin(), answer.begin() + 20));
+    EXPECT_FALSE(ca.answerComplete()) << "\"OK00,P1 3127;3290;9\" parses, but is not the answer";
+    port->answer(Bytes(answer.begin() + 20, answer.end()));
+    EXPECT_TRUE(ca.answerComplete());
+    EXPECT_EQ(ca.pollCount(true), static_cast<int>(answer.size()));
+    const RawReading r = ca.read();
+    ASSERT_TRUE(r.ok);
+    EXPECT_DOUBLE_EQ(r.lv, 99.87);
+    // A part left from an answer given up on belongs to no later measurement.
+    port->answer(Bytes(answer.begin(), answer.begin() + 10));
+    EXPECT_FALSE(ca.answerComplete());
+    ca.trigger();
+    port->answer(Bytes(answer.begin(), answer.end()));
+    EXPECT_TRUE(ca.answerComplete());
+    ca.pollCount(true);
+    const RawReading again = ca.read();
+    ASSERT_TRUE(again.ok);
+    EXPECT_DOUBLE_EQ(again.lv, 99.87);
+}
+
 }  // namespace
 }  // namespace halvo

@@ -2,6 +2,9 @@
 
 #include "instruments/ca/ca_protocol.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace halvo {
 
 bool CaDriver::connect(const InstrumentSettings& settings) {
@@ -38,12 +41,23 @@ int CaDriver::prepare() {
 }
 
 InstrumentDriver::Trigger CaDriver::trigger() {
+    early_.clear();
     context_.link.write(std::string(kCaMeasureCommand));
     return {};
 }
 
+// Every answer of the analyser ends its line with a carriage return.
+bool CaDriver::answerComplete() {
+    const Bytes chunk = context_.link.readChunk();
+    early_.insert(early_.end(), chunk.begin(), chunk.end());
+    return std::find(early_.begin(), early_.end(), '\r') != early_.end();
+}
+
 int CaDriver::pollCount(bool continuous) {
-    reply_ = context_.link.readChunk();
+    reply_ = std::move(early_);
+    early_.clear();
+    const Bytes rest = context_.link.readChunk();
+    reply_.insert(reply_.end(), rest.begin(), rest.end());
     const int count = static_cast<int>(reply_.size());
     // Idle, the analyser is not asked for anything: keep its indicator up while it is connected.
     if (count == 0 && !continuous && isOpen()) {

@@ -18,6 +18,8 @@ public:
     int prepare() override;
     Trigger trigger() override;
     int waitMs() const override { return setupWaitMs(); }
+    bool tellsWhenAnswered() const override { return true; }
+    bool answerComplete() override;
     int pollCount(bool continuous) override;
     RawReading read() override;
 
@@ -27,6 +29,7 @@ public:
 private:
     InstrumentKind kind_;
     Bytes reply_;
+    Bytes early_;  // taken in by answerComplete(), not yet handed on
     int caRetryCount_ = 0;
 };
 
