@@ -77,6 +77,11 @@ struct CalibrationContext {
     // run once the readings have settled (the prescribed wait the upper bound).
     void armReading(int64_t prescribedMs) const { settling.armReading(scheduler, prescribedMs); }
     bool fast() const { return settling.fast(); }
+    // The step after an accepted search, whose reading only starts the next search (that search
+    // draws its own pattern and waits for its own reading): the fast run does not wait for it.
+    void armNextSearch(int64_t prescribedMs) const {
+        scheduler.arm(kTimerTrigger, fast() ? MeasuredSettling::kNextSearchMs : prescribedMs);
+    }
     void stopMeasurementTimers() const {
         scheduler.stop(kTimerPrepare);
         scheduler.stop(kTimerTrigger);

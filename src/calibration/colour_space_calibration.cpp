@@ -102,7 +102,10 @@ void ColourSpaceCalibration::setUp(Position p) {
     if (p.colour != kSlotWhite) {
         c.logLine(Format("Change CS Level %d", drive));
         if (p.level == 0) {
-            c.send(MonitorCommand::SetRgbGainAlt, Packed(whiteGains[static_cast<size_t>(p.space)]), 1000);
+            // A change of gains is a change of picture like a search step's (those go 10 ms
+            // apart): the fast run's settling waits for the light instead.
+            c.send(MonitorCommand::SetRgbGainAlt, Packed(whiteGains[static_cast<size_t>(p.space)]),
+                   c.fast() ? 10 : 1000);
         }
         display(p.space, p.level);
         c.send(MonitorCommand::DrawPattern, ColourPattern(p.colour, p.level), 10);
@@ -323,7 +326,7 @@ void ColourSpaceCalibration::accept(const Position& p, int i, int chosen, const 
             c.monitor.sendRgbOffset(0, 0, 0, 10);
             sentOffsets_ = {0, 0, 0};
         }
-        c.scheduler.arm(kTimerTrigger, c.measurementDelayMs());
+        c.armNextSearch(c.measurementDelayMs());
         return;
     }
     uploadCounter = 0;

@@ -278,7 +278,7 @@ void WhitePointCalibration::iterate() {
         engine_.countProgress();
         step = (t + 1) << 8;
         if (t + 1 < targetCount()) {
-            c.scheduler.arm(kTimerTrigger, c.measurementDelayMs());
+            c.armNextSearch(c.measurementDelayMs());
         } else {
             endOfProcedure();
         }

@@ -28,8 +28,10 @@ void MeasuredSettling::armReading(Scheduler& scheduler, int64_t prescribedMs) {
     Open o;
     o.startMs = scheduler.nowMs();
     o.boundMs = prescribedMs;
+    o.before = lastTaken_;
     open_ = o;
-    scheduler.arm(kTimerTrigger, std::min(prescribedMs, kFirstReadingMs));
+    const int64_t first = prescribedMs <= kStepWaitMs ? kFirstStepReadingMs : kFirstReadingMs;
+    scheduler.arm(kTimerTrigger, std::min(prescribedMs, first));
 }
 
 namespace {
@@ -49,7 +51,63 @@ double StillToCome(double step, double earlierStep) {
     return std::fabs(step) * q / (1.0 - q);
 }
 
+// The share of the change from `before` to `after` that `first` had reached, along the change;
+// nullopt when the change is too small against the noise to tell.
+std::optional<double> ShareReached(double before, double first, double after, double tolerance) {
+    const double change = after - before;
+    if (std::fabs(change) < 5.0 * tolerance) {
+        return std::nullopt;
+    }
+    return (first - before) / change;
+}
+
+std::optional<double> ShareReached(const PatchReading& before, const PatchReading& first, const PatchReading& after,
+                                   double tolerance) {
+    const double du = after.u - before.u;
+    const double dv = after.vp - before.vp;
+    const double change = std::hypot(du, dv);
+    if (change < 5.0 * tolerance) {
+        return std::nullopt;
+    }
+    return ((first.u - before.u) * du + (first.vp - before.vp) * dv) / (change * change);
+}
+
+// The share of a change a first reading is taken to lack at least, however fast the panel
+// looked: the learnt share is itself measured through the noise.
+constexpr double kLeastShareLeft = 0.02;
+
+bool LittleLeft(const PatchReading& before, const PatchReading& first, double leastReached, const Repeatability& r) {
+    const double left = std::max((1.0 - leastReached) / leastReached, kLeastShareLeft);
+    const double lv = std::max(first.lv, before.lv);
+    return left * std::fabs(first.lv - before.lv) <= 0.25 * r.lvTolerance(lv) &&
+           left * std::hypot(first.u - before.u, first.vp - before.vp) <= 0.25 * r.uvTolerance(lv);
+}
+
 }  // namespace
+
+// A change seen from before to after, with its first reading in between, says how far this
+// panel gets by the first reading. The least share over the run is what counts: one slow
+// transition is enough to keep every later reading to the two-reading rule.
+void MeasuredSettling::learn(const Open& o, const PatchReading& taken, const Repeatability& r) {
+    if (!o.before || o.count < 2) {
+        return;
+    }
+    const double lv = std::max(taken.lv, o.before->lv);
+    for (const std::optional<double> share :
+         {ShareReached(o.before->lv, o.first.lv, taken.lv, r.lvTolerance(lv)),
+          ShareReached(*o.before, o.first, taken, r.uvTolerance(lv))}) {
+        if (share) {
+            ++response_.samples;
+            response_.leastReached = std::min(response_.leastReached, *share);
+        }
+    }
+}
+
+MeasuredSettling::Verdict MeasuredSettling::take(const PatchReading& reading) {
+    open_.reset();
+    lastTaken_ = reading;
+    return Verdict::Take;
+}
 
 MeasuredSettling::Verdict MeasuredSettling::offer(const PatchReading& reading, int64_t nowMs,
                                                   const Repeatability& r) {
@@ -59,8 +117,18 @@ MeasuredSettling::Verdict MeasuredSettling::offer(const PatchReading& reading, i
     Open& o = *open_;
     ++o.count;
     if (nowMs - o.startMs >= o.boundMs) {
-        open_.reset();
-        return Verdict::Take;
+        learn(o, reading, r);
+        return take(reading);
+    }
+    if (o.count == 1) {
+        o.first = reading;
+        // On a panel whose first readings have always been most of the way, what is left of a
+        // change is at most the share not yet reached, scaled to the change the first reading
+        // shows: a change small enough leaves less than a quarter of the noise.
+        if (o.before && respondsAtOnce() && LittleLeft(*o.before, reading, response_.leastReached, r)) {
+            ++singles_;
+            return take(reading);
+        }
     }
     const double lvStep = reading.lv - o.previous.lv;
     const double uvStep = std::hypot(reading.u - o.previous.u, reading.vp - o.previous.vp);
@@ -69,13 +137,15 @@ MeasuredSettling::Verdict MeasuredSettling::offer(const PatchReading& reading, i
         const double lv = std::max(reading.lv, o.previous.lv);
         // A step beyond the noise just before says the light was still moving: one agreeing
         // step is not enough then, the next must agree too, and what the two say is left.
-        const bool wasMoving = std::fabs(o.lvStep) > r.lvTolerance(lv) || o.uvStep > r.uvTolerance(lv);
+        // On a panel known to get most of the way by the first reading, that step is the tail
+        // of a fast response, and what the two steps say is left decides alone.
+        const bool wasMoving = !respondsAtOnce() && (std::fabs(o.lvStep) > r.lvTolerance(lv) || o.uvStep > r.uvTolerance(lv));
         settled = !wasMoving && StillToCome(lvStep, o.lvStep) <= r.lvTolerance(lv) &&
                   StillToCome(uvStep, o.uvStep) <= r.uvTolerance(lv);
     }
     if (settled) {
-        open_.reset();
-        return Verdict::Take;
+        learn(o, reading, r);
+        return take(reading);
     }
     o.lvStep = o.count >= 2 ? lvStep : 0.0;
     o.uvStep = o.count >= 2 ? uvStep : 0.0;

@@ -43,13 +43,32 @@ bool ReadingsAgree(const PatchReading& a, const PatchReading& b, const Repeatabi
 
 class MeasuredSettling {
 public:
-    // The first reading after a change is triggered this soon: an ordinary liquid crystal has
-    // settled by then, so two readings are usually enough.
+    // The first reading after a new pattern is triggered this soon: an ordinary liquid crystal
+    // has settled by then, so two readings are usually enough.
     static constexpr int64_t kFirstReadingMs = 250;
+    // A search step (a change the prescribed run waits a second or less for) moves the light a
+    // little: its first reading comes sooner, and on a panel that responds at once it is often
+    // the only one.
+    static constexpr int64_t kStepWaitMs = 1000;
+    static constexpr int64_t kFirstStepReadingMs = 150;
+    // The fast run's trigger after an accepted search, before the next one sets up.
+    static constexpr int64_t kNextSearchMs = 10;
+
+    // Before learning from a panel's response, this many changes large enough to tell.
+    static constexpr int kResponseSamples = 3;
+    // The share of a change the first reading after it must have reached, on every change seen,
+    // before a first reading is taken by itself (when the change it shows is small enough that
+    // what can be left of it is well within the noise).
+    static constexpr double kTrustedShare = 0.8;
 
     RunMode mode() const { return mode_; }
     bool fast() const { return mode_ == RunMode::Fast; }
-    void setMode(RunMode mode) { mode_ = mode; }
+    // A run starts: its mode, and nothing known yet of the panel it measures.
+    void setMode(RunMode mode) {
+        mode_ = mode;
+        response_ = Response();
+        lastTaken_.reset();
+    }
 
     // The measurement after a picture change: in the prescribed run the timer fires after the
     // prescribed wait; in the fast run readings start at once and are offered to offer().
@@ -65,21 +84,46 @@ public:
 
     // Readings taken in the fast run and given up as still settling (for the run's summary).
     int discardedReadings() const { return discarded_; }
-    void resetCounts() { discarded_ = 0; }
+    // Readings taken by themselves: a small change on a panel known to respond at once.
+    int singleReadings() const { return singles_; }
+    void resetCounts() {
+        discarded_ = 0;
+        singles_ = 0;
+    }
+
+    // What the run has learnt of the panel: how many changes it has seen large enough to tell,
+    // and the least share of such a change the first reading after it had reached.
+    struct Response {
+        int samples = 0;
+        double leastReached = 1.0;
+    };
+    const Response& response() const { return response_; }
 
 private:
     struct Open {
         int64_t startMs = 0;
         int64_t boundMs = 0;
         int count = 0;
+        // The reading taken before the change, and the first one after it.
+        std::optional<PatchReading> before;
+        PatchReading first;
         PatchReading previous;
         // The change from the reading before the previous one: the slow-panel check.
         double lvStep = 0.0;
         double uvStep = 0.0;
     };
+    bool respondsAtOnce() const {
+        return response_.samples >= kResponseSamples && response_.leastReached >= kTrustedShare;
+    }
+    void learn(const Open& o, const PatchReading& taken, const Repeatability& r);
+    Verdict take(const PatchReading& reading);
+
     RunMode mode_ = RunMode::Prescribed;
     std::optional<Open> open_;
+    std::optional<PatchReading> lastTaken_;
+    Response response_;
     int discarded_ = 0;
+    int singles_ = 0;
 };
 
 }  // namespace halvo

@@ -3,7 +3,9 @@
 // read once settled, not mid-transition; a panel whose channels do not add up (strong
 // crosstalk) makes the white model miss, and the search falls back and still converges.
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "scenarios/fast_run_fixture.h"
 
@@ -17,8 +19,19 @@ TEST_P(FastRun, CalibrationPassesTheVerificationThatFollows) {
     station->setRunMode(RunMode::Fast);
     chooseRun(true, 1u, 1, false, {0, 1, 2, 3, 4, 5, 6});
     page().gammaStep.selected = 0;
+    std::vector<int64_t> readAt;
+    station->readingObserver = [&] { readAt.push_back(scheduler.nowMs()); };
     ASSERT_TRUE(calibrateAndStore());
+    station->readingObserver = nullptr;
     EXPECT_EQ(logCount("CAL: Fast calibration: readings taken once settled"), 1);
+    // The analyser is read as soon as its answer is in, not after the Measurement Wait; and the
+    // small changes of the searches are taken at their first reading.
+    int64_t shortest = 1000000;
+    for (size_t k = 1; k < readAt.size(); ++k) {
+        shortest = std::min(shortest, readAt[k] - readAt[k - 1]);
+    }
+    EXPECT_LT(shortest, station->setup().measurementWaitMs());
+    EXPECT_GT(station->settling().singleReadings(), 0);
     const ReportBook book = verifyNative();
     EXPECT_GT(Judged(book), 10);
     EXPECT_EQ(OutOfRange(book), "");
@@ -71,6 +84,23 @@ TEST_P(SlowPanel, TheFastVerificationReadsEveryGreyLevelSettled) {
         settledWithinTheWait += fastError <= tolerance ? 1 : 0;
     }
     EXPECT_GE(settledWithinTheWait, 7);
+}
+
+// What the run learns of a slow panel keeps every search step to readings that agree: none is
+// taken at its first reading, and the whites found are where the prescribed search puts them.
+TEST_P(SlowPanel, TheFastWhiteSearchTakesNoFirstReadingByItself) {
+    ready();
+    station->setRunMode(RunMode::Fast);
+    chooseRun(false, 0u, 1, false, {0, 2, 4});
+    ASSERT_TRUE(calibrateAndStore());
+    EXPECT_EQ(station->settling().singleReadings(), 0);
+    EXPECT_LT(station->settling().response().leastReached, MeasuredSettling::kTrustedShare);
+    const WhitePointCalibration& wp = station->engine().whitePoint();
+    for (size_t t : {0u, 2u, 4u}) {
+        const ColorReading& r = wp.whitePointResults[t];
+        const ColorReading& target = station->whiteTargets[t].target;
+        EXPECT_LT(std::hypot(r.u - target.u, r.vp - target.vp), 0.002) << "row " << t;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, SlowPanel, ::testing::Values("cool-lcd-slow"), PanelTestName);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 
 namespace halvo {
 namespace {
@@ -92,6 +93,70 @@ TEST(MeasuredSettling, ThePrescribedWaitIsTheUpperBound) {
     const Taken t = Settle(20000.0, 3000, 0.001, 3);
     EXPECT_GE(t.atMs, 3000);
     EXPECT_LT(t.atMs, 3000 + 350);
+}
+
+// A run of changes from one light to the next on a panel that starts to move deadMs after a
+// change and then follows with time constant tauMs; readings every 350 ms, noise-free so that
+// what is judged is the response alone.
+struct ChangeRun {
+    VirtualScheduler s;
+    MeasuredSettling settling;
+    double tauMs;
+    int64_t deadMs;
+    double lv = 60.0;
+
+    ChangeRun(double tau, int64_t dead) : tauMs(tau), deadMs(dead) { settling.setMode(RunMode::Fast); }
+
+    // Changes to `to` and returns the reading taken and how many readings it took.
+    std::pair<double, int> change(double to) {
+        const double from = lv;
+        const int64_t changedAt = s.nowMs();
+        settling.armReading(s, 3000);
+        s.runOne();
+        for (int k = 1; k <= 20; ++k) {
+            const double t = static_cast<double>(s.nowMs() - changedAt - deadMs);
+            const double now = t <= 0 ? from : to - (to - from) * std::exp(-t / tauMs);
+            s.runFor(350);
+            if (settling.offer({0.2, 0.45, now}, s.nowMs() - 350, Colorimeter()) == MeasuredSettling::Verdict::Take) {
+                lv = to;
+                return {now, k};
+            }
+        }
+        return {0.0, 0};
+    }
+};
+
+TEST(MeasuredSettling, ASmallChangeOnAPanelKnownToRespondAtOnceTakesOneReading) {
+    ChangeRun run(30.0, 0);
+    EXPECT_EQ(run.change(100.0).second, 2) << "nothing known of the panel yet";
+    EXPECT_EQ(run.change(100.1).second, 2) << "still nothing known: a small change teaches nothing";
+    run.change(60.0);
+    run.change(100.0);
+    run.change(60.0);
+    run.change(100.0);
+    EXPECT_GE(run.settling.response().samples, MeasuredSettling::kResponseSamples);
+    const auto [lv, readings] = run.change(100.2);
+    EXPECT_EQ(readings, 1);
+    EXPECT_NEAR(lv, 100.2, 1e-3);
+    EXPECT_EQ(run.settling.singleReadings(), 1);
+    EXPECT_EQ(run.change(70.0).second, 2) << "a large change is settled as ever";
+}
+
+// A panel that shows nothing of a change at the first reading would make that reading agree
+// with the one before the change: what it teaches keeps every later reading to two.
+TEST(MeasuredSettling, APanelLateToMoveIsNeverTakenAtItsFirstReading) {
+    ChangeRun run(30.0, 400);
+    for (int k = 0; k < 4; ++k) {
+        run.change(k % 2 == 0 ? 100.0 : 60.0);
+    }
+    EXPECT_LT(run.settling.response().leastReached, MeasuredSettling::kTrustedShare);
+    const auto [lv, readings] = run.change(100.0);
+    EXPECT_GE(readings, 2);
+    EXPECT_NEAR(lv, 100.0, 0.4);
+    EXPECT_EQ(run.settling.singleReadings(), 0);
+    // A new run knows nothing of the panel.
+    run.settling.setMode(RunMode::Fast);
+    EXPECT_EQ(run.settling.response().samples, 0);
 }
 
 TEST(MeasuredSettling, ACancelledSettlingJudgesNoLaterReading) {
