@@ -170,6 +170,10 @@ void Run(benchmark::State& state, Procedure procedure) {
         }
         state.counters["station_s"] = static_cast<double>(stationMs) / 1000.0;
         state.counters["readings"] = s.readings;
+        // Readings taken at the first reading after a change, and the least share of a change
+        // the first reading had reached (what the fast run learnt of the panel).
+        state.counters["single"] = s.dlg->settling().singleReadings();
+        state.counters["reached"] = s.dlg->settling().response().leastReached;
         state.counters["white_duv"] = s.worstWhite();
         state.counters["primary_duv"] = s.worstPrimary();
         state.counters["gamma_err"] =

@@ -51,11 +51,15 @@ double StillToCome(double step, double earlierStep) {
     return std::fabs(step) * q / (1.0 - q);
 }
 
+// A change tells how far the panel had got only when it is large against the noise: at twenty
+// times the repeatability, the noise moves the share by a few hundredths.
+constexpr double kTellingChange = 20.0;
+
 // The share of the change from `before` to `after` that `first` had reached, along the change;
 // nullopt when the change is too small against the noise to tell.
 std::optional<double> ShareReached(double before, double first, double after, double tolerance) {
     const double change = after - before;
-    if (std::fabs(change) < 5.0 * tolerance) {
+    if (std::fabs(change) < kTellingChange * tolerance) {
         return std::nullopt;
     }
     return (first - before) / change;
@@ -66,7 +70,7 @@ std::optional<double> ShareReached(const PatchReading& before, const PatchReadin
     const double du = after.u - before.u;
     const double dv = after.vp - before.vp;
     const double change = std::hypot(du, dv);
-    if (change < 5.0 * tolerance) {
+    if (change < kTellingChange * tolerance) {
         return std::nullopt;
     }
     return ((first.u - before.u) * du + (first.vp - before.vp) * dv) / (change * change);
@@ -92,10 +96,12 @@ void MeasuredSettling::learn(const Open& o, const PatchReading& taken, const Rep
     if (!o.before || o.count < 2) {
         return;
     }
-    const double lv = std::max(taken.lv, o.before->lv);
+    // Luminance noise is that of the brighter reading, chromaticity noise that of the darker.
+    const double bright = std::max(taken.lv, o.before->lv);
+    const double dark = std::min(taken.lv, o.before->lv);
     for (const std::optional<double> share :
-         {ShareReached(o.before->lv, o.first.lv, taken.lv, r.lvTolerance(lv)),
-          ShareReached(*o.before, o.first, taken, r.uvTolerance(lv))}) {
+         {ShareReached(o.before->lv, o.first.lv, taken.lv, r.lvTolerance(bright)),
+          ShareReached(*o.before, o.first, taken, r.uvTolerance(dark))}) {
         if (share) {
             ++response_.samples;
             response_.leastReached = std::min(response_.leastReached, *share);
