@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const std::string& name : panels) {
         std::string error;
-        const std::optional<sim::PanelConfig> panel = sim::PanelFromSpec(name, &error);
+        const std::optional<sim::PanelConfig> panel = sim::PanelFromText(name, &error);
         if (!panel) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 2;

@@ -132,7 +132,7 @@ bool ControllerSession::TakeOptions(Args& args, Options& options, std::string* e
         options.simInfo = static_cast<int>(info);
     }
     if (auto v = args.takeOption("--panel")) {
-        if (!sim::PanelFromSpec(*v, error)) {
+        if (!sim::PanelFromText(*v, error)) {
             *error = "--panel: " + *error;
             return false;
         }
@@ -188,7 +188,7 @@ ControllerSession::ControllerSession(const Options& options, CliIo io)
     if (options.simulate) {
         sim::SimStationConfig config;
         std::string ignored;
-        config.panel = sim::PanelFromSpec(options.panel, &ignored).value_or(sim::PanelConfig());
+        config.panel = sim::PanelFromText(options.panel, &ignored).value_or(sim::PanelConfig());
         config.seed = options.seed;
         config.monitor.seed = options.seed;
         config.monitor.drift = sim::DriftConfig::Realistic();

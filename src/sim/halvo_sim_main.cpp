@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     }
     if (auto panel = args.takeOption("--panel")) {
         std::string error;
-        const std::optional<sim::PanelConfig> chosen = sim::PanelFromSpec(*panel, &error);
+        const std::optional<sim::PanelConfig> chosen = sim::PanelFromText(*panel, &error);
         if (!chosen) {
             Usage("--panel: " + error);
             return 2;

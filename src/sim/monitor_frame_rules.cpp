@@ -193,7 +193,7 @@ using K = FrameKind;
 
 // The ordinary frames. A code may come in two forms (calibration ID, uniformity), told apart by
 // the lead. Busy times are the shortest wait any procedure leaves after the frame.
-constexpr FrameSpec kCommands[] = {
+constexpr FrameRule kCommands[] = {
     {"DrawPattern", K::Plain, 0xF7, kSet, 0x00, 8, None, 0},
     {"SetColorTemperature", K::Plain, 0xF6, kSet, 0x01, 7, ColourTemperature, 0},
     {"SetRgbGainAlt", K::Plain, 0xF7, kSet, 0x02, 8, None, 0},
@@ -238,7 +238,7 @@ constexpr FrameSpec kCommands[] = {
 
 // The frames outside the command classes, by their fixed first bytes.
 struct FixedFrame {
-    FrameSpec spec;
+    FrameRule rule;
     std::array<uint8_t, 6> prefix;
     size_t prefixLength;
 };
@@ -265,25 +265,25 @@ bool IsFinalColourBlock(const Bytes& f) {
 FrameIdentity IdentifyFrame(const Bytes& f) {
     for (const FixedFrame& fixed : kFixed) {
         if (StartsWith(f, fixed)) {
-            if (f.size() != fixed.spec.length) {
+            if (f.size() != fixed.rule.length) {
                 return {nullptr,
-                        Format("%s of %zu bytes, the frame has %zu", fixed.spec.name, f.size(), fixed.spec.length)};
+                        Format("%s of %zu bytes, the frame has %zu", fixed.rule.name, f.size(), fixed.rule.length)};
             }
-            return {&fixed.spec, {}};
+            return {&fixed.rule, {}};
         }
     }
     if (f.size() < 5 || f[2] != 0x00 || f[3] != 0xFE || (f[1] != kSet && f[1] != kQuery && f[1] != kExtended)) {
         return {nullptr, Format("%zu bytes that make no frame of the monitor", f.size())};
     }
     std::string lengths;
-    for (const FrameSpec& spec : kCommands) {
-        if (spec.cls != f[1] || spec.code != f[4]) {
+    for (const FrameRule& rule : kCommands) {
+        if (rule.cls != f[1] || rule.code != f[4]) {
             continue;
         }
-        if (spec.lead == f[0] && spec.length == f.size()) {
-            return {&spec, {}};
+        if (rule.lead == f[0] && rule.length == f.size()) {
+            return {&rule, {}};
         }
-        lengths += Format("%s%zu", lengths.empty() ? "" : " or ", spec.length);
+        lengths += Format("%s%zu", lengths.empty() ? "" : " or ", rule.length);
     }
     if (lengths.empty()) {
         return {nullptr, Format("unknown command code 0x%02X of class 0x%02X", f[4], f[1])};

@@ -29,7 +29,7 @@ enum class FrameKind : uint8_t {
     EepromWrite,
 };
 
-struct FrameSpec {
+struct FrameRule {
     const char* name;
     FrameKind kind;
     uint8_t lead;
@@ -44,8 +44,8 @@ struct FrameSpec {
 };
 
 struct FrameIdentity {
-    const FrameSpec* spec = nullptr;  // nullptr: no frame of the vocabulary
-    std::string fault;                // why, when spec is nullptr
+    const FrameRule* rule = nullptr;  // nullptr: no frame of the vocabulary
+    std::string fault;                // why, when rule is nullptr
 };
 
 FrameIdentity IdentifyFrame(const Bytes& frame);

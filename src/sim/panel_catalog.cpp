@@ -114,9 +114,9 @@ const NamedPanel* FindPanel(const std::string& name) {
     return nullptr;
 }
 
-std::optional<PanelConfig> PanelFromSpec(const std::string& spec, std::string* error) {
-    const size_t colon = spec.find(':');
-    const std::string name = spec.substr(0, colon);
+std::optional<PanelConfig> PanelFromText(const std::string& text, std::string* error) {
+    const size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
     const NamedPanel* panel = FindPanel(name);
     if (panel == nullptr) {
         *error = "unknown panel \"" + name + "\" (";
@@ -130,7 +130,7 @@ std::optional<PanelConfig> PanelFromSpec(const std::string& spec, std::string* e
     if (colon == std::string::npos) {
         return config;
     }
-    std::string rest = spec.substr(colon + 1);
+    std::string rest = text.substr(colon + 1);
     while (true) {
         const size_t comma = rest.find(',');
         if (!ApplyOption(rest.substr(0, comma), config, error)) {

@@ -33,7 +33,7 @@ const std::vector<NamedPanel>& PanelCatalog();
 const NamedPanel* FindPanel(const std::string& name);
 
 // A panel by name with its options; nullopt with *error set for an unknown name or a bad option.
-std::optional<PanelConfig> PanelFromSpec(const std::string& spec, std::string* error);
+std::optional<PanelConfig> PanelFromText(const std::string& text, std::string* error);
 
 // The names and summaries, one indented line each, for a usage text.
 std::string PanelNamesHelp();

@@ -31,20 +31,20 @@ std::string ProtocolViolation::text() const {
 
 bool ProtocolChecker::take(const Bytes& f, double at) {
     const FrameIdentity id = IdentifyFrame(f);
-    if (id.spec == nullptr) {
+    if (id.rule == nullptr) {
         record(f, at, id.fault, false);
         return false;
     }
-    const FrameSpec& spec = *id.spec;
-    if (std::string why = spec.arguments(f); !why.empty()) {
-        number(spec, f);
+    const FrameRule& rule = *id.rule;
+    if (std::string why = rule.arguments(f); !why.empty()) {
+        number(rule, f);
         record(f, at, std::move(why), false);
         return false;
     }
-    std::string late = busy(spec, at);
-    std::string unready = precondition(spec, f, at);
+    std::string late = busy(rule, at);
+    std::string unready = precondition(rule, f, at);
     // The numbering follows what arrives, taken or not, so one lost packet is reported once.
-    number(spec, f);
+    number(rule, f);
     if (!late.empty()) {
         record(f, at, std::move(late), true);
         return false;
@@ -53,21 +53,21 @@ bool ProtocolChecker::take(const Bytes& f, double at) {
         record(f, at, std::move(unready), false);
         return false;
     }
-    taken(spec, f, at);
+    taken(rule, f, at);
     return true;
 }
 
-std::string ProtocolChecker::busy(const FrameSpec& spec, double at) const {
+std::string ProtocolChecker::busy(const FrameRule& rule, double at) const {
     if (busyWith_ == nullptr || at >= busyFromMs_ + busyMs_ - toleranceMs_) {
         return {};
     }
-    return Format("%s %lld ms after %s, which takes %d ms", spec.name, Whole(at - busyFromMs_), busyWith_, busyMs_);
+    return Format("%s %lld ms after %s, which takes %d ms", rule.name, Whole(at - busyFromMs_), busyWith_, busyMs_);
 }
 
-std::string ProtocolChecker::precondition(const FrameSpec& spec, const Bytes& f, double at) const {
-    switch (spec.kind) {
+std::string ProtocolChecker::precondition(const FrameRule& rule, const Bytes& f, double at) const {
+    switch (rule.kind) {
         case FrameKind::Uniformity:
-            return openForData() ? std::string() : Format("%s outside calibration mode", spec.name);
+            return openForData() ? std::string() : Format("%s outside calibration mode", rule.name);
         case FrameKind::GammaTable: {
             if (!openForData()) {
                 return "gamma table packet outside calibration mode";
@@ -121,11 +121,11 @@ std::string ProtocolChecker::precondition(const FrameSpec& spec, const Bytes& f,
 
 // A packet counts for the numbering whenever its number can be read, even if the packet is
 // refused, so the one after it is judged against it.
-void ProtocolChecker::number(const FrameSpec& spec, const Bytes& f) {
-    if (spec.kind == FrameKind::GammaTable && f[5] % 4 == 0) {
+void ProtocolChecker::number(const FrameRule& rule, const Bytes& f) {
+    if (rule.kind == FrameKind::GammaTable && f[5] % 4 == 0) {
         gammaLastIndex_ = f[5];
         gammaLastEntry_ = Entry(f, 3);
-    } else if (spec.kind == FrameKind::ColourBlock && f[5] <= 4 && (f[6] <= 63 || IsFinalColourBlock(f))) {
+    } else if (rule.kind == FrameKind::ColourBlock && f[5] <= 4 && (f[6] <= 63 || IsFinalColourBlock(f))) {
         if (IsFinalColourBlock(f)) {
             tableSpace_ = -1;
             tableLastIndex_ = -1;
@@ -140,8 +140,8 @@ void ProtocolChecker::number(const FrameSpec& spec, const Bytes& f) {
     }
 }
 
-void ProtocolChecker::taken(const FrameSpec& spec, const Bytes& f, double at) {
-    switch (spec.kind) {
+void ProtocolChecker::taken(const FrameRule& rule, const Bytes& f, double at) {
+    switch (rule.kind) {
         case FrameKind::CalibrationExecution:
             calibrationMode_ = f[5] == 1;
             if (f[5] == 0) {
@@ -171,8 +171,8 @@ void ProtocolChecker::taken(const FrameSpec& spec, const Bytes& f, double at) {
         default:
             break;
     }
-    const int takes = spec.kind == FrameKind::ColourBlock && IsFinalColourBlock(f) ? kColourTableSaveMs : spec.takesMs;
-    busyWith_ = takes > 0 ? spec.name : nullptr;
+    const int takes = rule.kind == FrameKind::ColourBlock && IsFinalColourBlock(f) ? kColourTableSaveMs : rule.takesMs;
+    busyWith_ = takes > 0 ? rule.name : nullptr;
     busyFromMs_ = at;
     busyMs_ = takes;
 }

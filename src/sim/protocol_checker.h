@@ -76,11 +76,11 @@ public:
     double readyAtMs() const { return busyWith_ != nullptr ? busyFromMs_ + busyMs_ : 0.0; }
 
 private:
-    std::string busy(const FrameSpec& spec, double at) const;
-    std::string precondition(const FrameSpec& spec, const Bytes& f, double at) const;
-    void follow(const FrameSpec& spec, const Bytes& f);
-    void number(const FrameSpec& spec, const Bytes& f);
-    void taken(const FrameSpec& spec, const Bytes& f, double at);
+    std::string busy(const FrameRule& rule, double at) const;
+    std::string precondition(const FrameRule& rule, const Bytes& f, double at) const;
+    void follow(const FrameRule& rule, const Bytes& f);
+    void number(const FrameRule& rule, const Bytes& f);
+    void taken(const FrameRule& rule, const Bytes& f, double at);
     void record(const Bytes& f, double at, std::string reason, bool dropped);
     bool openForData() const { return calibrationMode_ || dataLoad_; }
 

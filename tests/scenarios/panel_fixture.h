@@ -23,7 +23,7 @@ protected:
     sim::SimStationConfig stationConfig() const override {
         sim::SimStationConfig c;
         std::string error;
-        c.panel = sim::PanelFromSpec(GetParam(), &error).value();
+        c.panel = sim::PanelFromText(GetParam(), &error).value();
         return c;
     }
     // Connected to the monitor as it is built (the station's own model and information byte).

@@ -160,7 +160,7 @@ TEST_P(WrongValues, EachKindOfWrongValueFailsTheVerification) {
         const auto code = [k](int grid) { return static_cast<int>(std::lround(255.0 * grid / (15.0 * k))); };
         const int r = code(10), g = code(9), b = code(8), rHalf = (code(10) + code(11)) / 2;
         const size_t at = 8 * 768 + 9 * 48 + 10 * 3 + 1;  // green; red is the byte before
-        const auto shift = [](const ColorReading& a, const ColorReading& b) { return std::hypot(a.u - b.u, a.vp - b.vp); };
+        const auto shift = [](const ColorReading& p, const ColorReading& q) { return std::hypot(p.u - q.u, p.vp - q.vp); };
         const ColorReading before = measureCode(kBt709, r, g, b);
         const ColorReading halfwayBefore = measureCode(kBt709, rHalf, g, b);
         const ColorReading awayBefore = measureCode(kBt709, r, code(5), b);

@@ -52,19 +52,19 @@ TEST(PanelCatalog, TheSecondPanelDiffersInEverythingACalibrationDependsOn) {
 
 TEST(PanelCatalog, OptionsOverrideOneParameterEachAndBadOnesAreRefused) {
     std::string error;
-    const std::optional<PanelConfig> c = PanelFromSpec("cool-lcd:response-ms=400,crosstalk=0.05,falloff=0.3", &error);
+    const std::optional<PanelConfig> c = PanelFromText("cool-lcd:response-ms=400,crosstalk=0.05,falloff=0.3", &error);
     ASSERT_TRUE(c) << error;
     EXPECT_EQ(c->responseMs, 400.0);
     EXPECT_EQ(c->crosstalk, 0.05);
     EXPECT_EQ(c->cornerFalloff, 0.3);
     EXPECT_EQ(c->channelGamma, FindPanel("cool-lcd")->config.channelGamma) << "the rest as named";
-    const std::optional<PanelConfig> warm = PanelFromSpec("cool-lcd:warm-up=2,warm-up-ms=60000", &error);
+    const std::optional<PanelConfig> warm = PanelFromText("cool-lcd:warm-up=2,warm-up-ms=60000", &error);
     ASSERT_TRUE(warm) << error;
     EXPECT_DOUBLE_EQ(warm->warmUpLoss[2], 2 * FindPanel("cool-lcd")->config.warmUpLoss[2]);
     EXPECT_EQ(warm->warmUpTimeConstantMs, 60000.0);
 
     struct Bad {
-        const char* spec;
+        const char* given;
         const char* says;
     };
     for (const Bad& bad : {Bad{"oled", "unknown panel \"oled\" (wide-lcd, cool-lcd"},
@@ -74,8 +74,8 @@ TEST(PanelCatalog, OptionsOverrideOneParameterEachAndBadOnesAreRefused) {
                            Bad{"cool-lcd:gamma=2", "unknown panel option \"gamma\""},
                            Bad{"cool-lcd:", "needs the form key=number"}}) {
         error.clear();
-        EXPECT_FALSE(PanelFromSpec(bad.spec, &error)) << bad.spec;
-        EXPECT_NE(error.find(bad.says), std::string::npos) << bad.spec << ": " << error;
+        EXPECT_FALSE(PanelFromText(bad.given, &error)) << bad.given;
+        EXPECT_NE(error.find(bad.says), std::string::npos) << bad.given << ": " << error;
     }
 }
 
@@ -128,7 +128,7 @@ struct Rig {
     static SimStationConfig Config(const std::string& panel) {
         SimStationConfig c;
         std::string error;
-        c.panel = PanelFromSpec(panel, &error).value();
+        c.panel = PanelFromText(panel, &error).value();
         return c;
     }
     void send(MonitorCommand c, uint32_t arg) {
