@@ -28,7 +28,7 @@ constexpr const char* kPanels[] = {"wide-lcd", "cool-lcd"};
 sim::SimStationConfig PanelConfig(int panel) {
     sim::SimStationConfig c;
     std::string error;
-    c.panel = sim::PanelFromSpec(kPanels[panel], &error).value_or(sim::PanelConfig());
+    c.panel = sim::PanelFromText(kPanels[panel], &error).value_or(sim::PanelConfig());
     return c;
 }
 
