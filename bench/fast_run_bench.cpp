@@ -50,22 +50,7 @@ struct Station {
     }
 
     void choose(bool gamma, unsigned spaces, int levels, bool whites) {
-        Ccalib& page = dlg->calib();
-        page.onGammaToggled(gamma);
-        page.onUniformityToggled(false);
-        page.onColorSpaceToggled(spaces != 0);
-        for (int n = 0; n < kColorSpaceCount; ++n) {
-            page.onTargetBoxToggled(n, (spaces & (1u << n)) != 0);
-        }
-        if (spaces != 0) {
-            page.setStepCount(levels < 2 ? 8 : levels);
-            page.onLevelToggled(levels >= 2);
-        }
-        scheduler.runFor(100);
-        for (size_t t = 0; t < page.whiteList.rows.size() && t < dlg->whiteTargets.size(); ++t) {
-            page.whiteList.rows[t].checked = whites;
-            dlg->whiteTargets[t].chosen = whites;
-        }
+        bench::ChooseCalibration(*dlg, scheduler, gamma, spaces, levels, whites);
     }
     bool calibrate() {
         dlg->calib().onAutoCalibration();

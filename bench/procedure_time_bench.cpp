@@ -101,22 +101,7 @@ struct Station {
     }
 
     void chooseCalibration(bool gamma, unsigned colourSpaces, bool whites) {
-        Ccalib& page = dlg->calib();
-        page.onGammaToggled(gamma);
-        page.onUniformityToggled(false);
-        page.onColorSpaceToggled(colourSpaces != 0);
-        for (int n = 0; n < kColorSpaceCount; ++n) {
-            page.onTargetBoxToggled(n, (colourSpaces & (1u << n)) != 0);
-        }
-        if (colourSpaces != 0) {
-            page.setStepCount(8);
-            page.onLevelToggled(false);
-        }
-        scheduler.runFor(100);
-        for (size_t t = 0; t < page.whiteList.rows.size() && t < dlg->whiteTargets.size(); ++t) {
-            page.whiteList.rows[t].checked = whites;
-            dlg->whiteTargets[t].chosen = whites;
-        }
+        bench::ChooseCalibration(*dlg, scheduler, gamma, colourSpaces, 1, whites);
     }
 };
 

@@ -70,14 +70,15 @@ protected:
         return scheduler.nowMs() - start;
     }
 
-    // One reading through the station's cycle ("Measure"), after the monitor showed a frame.
-    ColorReading measure(MonitorCommand command, uint32_t argument) {
+    // One reading through the station's cycle ("Measure"), settleMs after the monitor showed a
+    // frame.
+    ColorReading measure(MonitorCommand command, uint32_t argument, int64_t settleMs = 1500) {
         if (station->window().continuouslyChecked) {
             station->onContinuouslyToggled(false);
         }
         run(1000);
         station->sender().sendMonitorCommand(command, argument, 0);
-        run(1500);
+        run(settleMs);
         int readings = 0;
         station->readingObserver = [&] { ++readings; };
         station->onMeasureClicked();

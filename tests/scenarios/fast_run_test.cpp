@@ -48,15 +48,7 @@ class SlowPanel : public NativeVerificationFixture {
 protected:
     // A grey level measured after the panel has had far longer than it needs.
     double settledGrey(int v) {
-        station->sender().sendMonitorCommand(MonitorCommand::DrawPattern, static_cast<uint32_t>(v | v << 8 | v << 16),
-                                             0);
-        run(20000);
-        int readings = 0;
-        station->readingObserver = [&] { ++readings; };
-        station->onMeasureClicked();
-        scheduler.runUntil([&] { return readings > 0; }, 20000);
-        station->readingObserver = nullptr;
-        return station->currentReading.lv;
+        return measure(MonitorCommand::DrawPattern, static_cast<uint32_t>(v | v << 8 | v << 16), 20000).lv;
     }
 };
 
