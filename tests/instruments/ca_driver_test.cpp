@@ -148,6 +148,15 @@ TEST(CaDriver, AnAnswerIsCompleteOnlyWithItsLineEndAndIsHandedOnWhole) {
     const RawReading again = ca.read();
     ASSERT_TRUE(again.ok);
     EXPECT_DOUBLE_EQ(again.lv, 99.87);
+    // A line ended by a line feed alone (a translating adapter) is whole too.
+    ca.trigger();
+    const std::string translated = "OK00,P1 3127;3290;98.50\n";
+    port->answer(Bytes(translated.begin(), translated.end()));
+    EXPECT_TRUE(ca.answerComplete());
+    ca.pollCount(true);
+    const RawReading fed = ca.read();
+    ASSERT_TRUE(fed.ok);
+    EXPECT_DOUBLE_EQ(fed.lv, 98.50);
 }
 
 }  // namespace

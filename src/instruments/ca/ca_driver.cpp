@@ -46,11 +46,12 @@ InstrumentDriver::Trigger CaDriver::trigger() {
     return {};
 }
 
-// Every answer of the analyser ends its line with a carriage return.
+// Every answer of the analyser ends its line with a carriage return; a line feed (an adapter
+// or a terminal server that translates line ends) ends it as well.
 bool CaDriver::answerComplete() {
     const Bytes chunk = context_.link.readChunk();
     early_.insert(early_.end(), chunk.begin(), chunk.end());
-    return std::find(early_.begin(), early_.end(), '\r') != early_.end();
+    return std::any_of(early_.begin(), early_.end(), [](uint8_t b) { return b == '\r' || b == '\n'; });
 }
 
 int CaDriver::pollCount(bool continuous) {
